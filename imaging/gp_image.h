@@ -18,6 +18,19 @@ public:
     REAL dpiX = 96.0f;
     REAL dpiY = 96.0f;
     PropertyRecords properties;
+
+    // For drawing a large picture much smaller: a box-filtered copy of `source` at the size
+    // `deviceTarget` takes on the device, kept while the pixels and the request stay the
+    // same. Null when plain bilinear drawing looks as good.
+    const QImage& smoothlyScaled(const QRectF& source, const QRectF& deviceTarget);
+
+    struct ScaledCopy {
+        qint64 pixelsKey = 0;
+        QRectF source;
+        QSize size;
+        QImage image;
+    };
+    ScaledCopy scaledCopy;
 };
 
 }  // namespace veltra::imaging

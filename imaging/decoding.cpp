@@ -1,0 +1,114 @@
+// Life and decoding: reading a file once, deciding its format from its content, decoding its
+// first frame and collecting what the file says about itself.
+
+#include "imaging/format_sniffer.h"
+#include "imaging/gdiplus.h"
+#include "imaging/gp_image.h"
+#include "imaging/metadata_reader.h"
+#include "imaging/pixel_format_probe.h"
+#include "imaging/resolution_probe.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+#include <mutex>
+#include <new>
+
+namespace veltra::imaging {
+namespace {
+
+// Decoded pictures up to this many bytes of pixel memory are accepted.
+constexpr std::uint64_t kMaxPixelBytes = std::uint64_t{2} << 30;
+
+void RaiseDecoderAllocationLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Qt refuses pictures above 256 MB by default; ours is the limit above (in MiB).
+        QImageReader::setAllocationLimit(static_cast<int>(kMaxPixelBytes >> 20));
+    });
+}
+
+GpStatus StatusForOpenFailure(const QFile& file)
+{
+    if (!file.exists())
+        return FileNotFound;
+    return file.error() == QFileDevice::PermissionsError ? AccessDenied : Win32Error;
+}
+
+}  // namespace
+
+GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* /*output*/)
+{
+    if (!token || !input || input->GdiplusVersion != 1)
+        return InvalidParameter;
+    RaiseDecoderAllocationLimit();
+    *token = 1;
+    return Ok;
+}
+
+GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
+{
+    if (!bitmap)
+        return InvalidParameter;
+    *bitmap = nullptr;
+    RaiseDecoderAllocationLimit();
+
+    QFile file(filename);
+    if (!file.open(QIODevice::ReadOnly))
+        return StatusForOpenFailure(file);
+    // The file is read once; everything below works on these bytes.
+    QByteArray bytes;
+    try {
+        bytes = file.readAll();
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return Win32Error;
+    file.close();
+
+    const FileFormat format = SniffFileFormat(bytes);
+    // Metafiles are recognised but not drawn.
+    if (bytes.isEmpty() || format == FileFormat::Emf || format == FileFormat::Wmf)
+        return UnknownImageFormat;
+
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);  // pixels stay as stored; the report applies orientation
+    if (!reader.canRead())
+        return UnknownImageFormat;
+    const QSize size = reader.size();
+    if (size.isValid() &&
+        static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) * 4 >
+            kMaxPixelBytes)
+        return OutOfMemory;
+
+    try {
+        auto image = std::make_unique<GpImage>();
+        if (!reader.read(&image->pixels) || image->pixels.isNull())
+            return UnknownImageFormat;
+        image->rawFormat = RawFormatOf(format);
+        image->properties = ReadMetadata(bytes, format);
+        image->pixelFormat = ProbePixelFormat(bytes, format, image->properties, image->pixels);
+        const Resolution resolution = ProbeResolution(bytes, format, image->properties);
+        image->dpiX = resolution.horizontal;
+        image->dpiY = resolution.vertical;
+        *bitmap = image.release();
+        return Ok;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+GpStatus GdipDisposeImage(GpImage* image)
+{
+    if (!image)
+        return InvalidParameter;
+    delete image;
+    return Ok;
+}
+
+}  // namespace veltra::imaging
