@@ -1,0 +1,107 @@
+#include "document/veltra_doc.h"
+
+#include "imaging/gdiplus.h"
+#include "info/image_report.h"
+#include "info/property_list.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace veltra {
+
+using namespace imaging;
+
+CVeltraDoc::CVeltraDoc(DocumentPrompts& prompts, QObject* parent)
+    : QObject(parent),
+      m_clrBackground(RGB(192, 192, 192)),
+      m_nWatermarkFlags(0),
+      m_ptWatermark(0, 0),
+      m_prompts(prompts)
+{
+}
+
+CVeltraDoc::~CVeltraDoc()
+{
+    // The picture goes first, then the watermark.
+    m_pImage.reset();
+    m_pWatermark.reset();
+}
+
+bool CVeltraDoc::OnOpenDocument(const QString& path)
+{
+    // Opened for reading only, and only to learn that it can be read: the load itself reads
+    // the file by its path, and nothing ever writes to it.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    file.close();
+    // An empty file goes through the load like any other and fails there, rather than
+    // leaving the previous picture on display under the new name.
+    Serialize(CArchive(CArchive::Mode::Load, QFileInfo(path).absoluteFilePath()));
+    m_strPathName = QFileInfo(path).absoluteFilePath();
+    emit titleChanged();
+    return true;
+}
+
+bool CVeltraDoc::OnNewDocument()
+{
+    m_strPathName.clear();
+    emit titleChanged();
+    return true;
+}
+
+QString CVeltraDoc::GetTitle() const
+{
+    return m_strPathName.isEmpty() ? QStringLiteral("无标题") : QFileInfo(m_strPathName).fileName();
+}
+
+void CVeltraDoc::Serialize(const CArchive& ar)
+{
+    // There is no save format: storing writes nothing and changes nothing.
+    if (ar.IsStoring())
+        return;
+    m_pImage.reset();
+    GpBitmap* bitmap = nullptr;
+    const GpStatus status = GdipCreateBitmapFromFile(ar.GetFilePath(), &bitmap);
+    ImagePtr loaded(bitmap);
+    if (status != Ok || !loaded) {
+        m_prompts.ShowMessage(QStringLiteral("文件加载失败"), DocumentPrompts::Icon::Error);
+        return;
+    }
+    m_pImage = std::move(loaded);
+    UpdateAllViews(nullptr);
+}
+
+void CVeltraDoc::OnBackgroundColor()
+{
+    const std::optional<COLORREF> chosen = m_prompts.ChooseColor(m_clrBackground);
+    if (!chosen)
+        return;
+    m_clrBackground = *chosen & 0xFFFFFF;
+    UpdateAllViews(nullptr);
+}
+
+void CVeltraDoc::OnImageClose()
+{
+    if (!m_pImage)
+        return;
+    m_pImage.reset();
+    UpdateAllViews(nullptr);
+}
+
+bool CVeltraDoc::GetImageInfo(QString& text)
+{
+    return info::GetImageInfo(m_pImage.get(), text);
+}
+
+void CVeltraDoc::GetPropertyList(GpImage* image, QString& text)
+{
+    info::GetPropertyList(image, text);
+}
+
+void CVeltraDoc::UpdateAllViews(const QObject* /*sender*/)
+{
+    emit viewsUpdateRequested();
+}
+
+}  // namespace veltra
