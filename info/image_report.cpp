@@ -1,0 +1,269 @@
+#include "info/image_report.h"
+
+#include "imaging/byte_order.h"
+#include "imaging/gdiplus.h"
+#include "info/property_list.h"
+
+#include <array>
+
+namespace veltra::info {
+
+namespace {
+
+using namespace imaging;
+
+constexpr std::array<FileTypeRow, 12> kFileTypes{{
+    {ImageFormatPNG, u"png"},
+    {ImageFormatJPEG, u"jpg"},
+    {ImageFormatGIF, u"gif"},
+    {ImageFormatBMP, u"bmp"},
+    {ImageFormatTIFF, u"tiff"},
+    {ImageFormatIcon, u"icon"},
+    {ImageFormatEMF, u"emf"},
+    {ImageFormatWMF, u"wmf"},
+    {ImageFormatEXIF, u"exif"},
+    {ImageFormatPhotoCD, u"photoCD"},
+    {ImageFormatFlashPIX, u"FlashPIX"},
+    {ImageFormatMemoryBMP, u"memorybmp"},
+}};
+
+// The first six rows are the single flag bits. They match only a value that is the flag
+// alone: the report names the value it got, it does not decompose it.
+constexpr std::array<PixelFormatRow, 22> kPixelFormats{{
+    {PixelFormatIndexed, u"Indexed"},
+    {PixelFormatGDI, u"GDI"},
+    {PixelFormatAlpha, u"Alpha"},
+    {PixelFormatPAlpha, u"PAlpha"},
+    {PixelFormatExtended, u"Extended"},
+    {PixelFormatCanonical, u"Canonical"},
+    {PixelFormatUndefined, u"Undefined"},
+    {PixelFormat1bppIndexed, u"1bppIndexed"},
+    {PixelFormat4bppIndexed, u"4bppIndexed"},
+    {PixelFormat8bppIndexed, u"8bppIndexed"},
+    {PixelFormat16bppGrayScale, u"16bppGrayScale"},
+    {PixelFormat16bppRGB555, u"16bppRGB555"},
+    {PixelFormat16bppRGB565, u"16bppRGB565"},
+    {PixelFormat16bppARGB1555, u"16bppARGB1555"},
+    {PixelFormat24bppRGB, u"24bppRGB"},
+    {PixelFormat32bppRGB, u"32bppRGB"},
+    {PixelFormat32bppARGB, u"32bppARGB"},
+    {PixelFormat32bppPARGB, u"32bppPARGB"},
+    {PixelFormat48bppRGB, u"48bppRGB"},
+    {PixelFormat64bppARGB, u"64bppARGB"},
+    {PixelFormat64bppPARGB, u"64bppPARGB"},
+    {PixelFormat32bppCMYK, u"32bppCMYK"},
+}};
+
+// What brings a picture stored with each Exif orientation upright. The letter F as stored:
+//
+//     1        2       3      4         5            6           7          8
+//
+//   888888  888888      88  88      8888888888  88                  88  8888888888
+//   88          88      88  88      88  88      88  88          88  88      88  88
+//   8888      8888    8888  8888    88          8888888888  8888888888          88
+//   88          88      88  88
+//   88          88  888888  888888
+//
+// 2 is mirrored left to right; 3 is upside down; 4 is mirrored top to bottom (a half turn and
+// then a mirror); 6 needs a quarter turn clockwise and 8 three of them; 5 and 7 are those
+// turns followed by a mirror.
+constexpr std::array<OrientationTurn, 7> kOrientationTurns{{
+    {2, u"RotateNoneFlipX", RotateNoneFlipX},
+    {3, u"Rotate180FlipNone", Rotate180FlipNone},
+    {4, u"Rotate180FlipX", Rotate180FlipX},
+    {5, u"Rotate90FlipX", Rotate90FlipX},
+    {6, u"Rotate90FlipNone", Rotate90FlipNone},
+    {7, u"Rotate270FlipX", Rotate270FlipX},
+    {8, u"Rotate270FlipNone", Rotate270FlipNone},
+}};
+
+constexpr std::array<ColorSpaceRow, 2> kColorSpaces{{
+    {1, u"sRGB"},
+    {0xFFFF, u"未校准"},
+}};
+
+// The value bytes that lie behind the record in the item's buffer.
+QByteArrayView ValueBytes(const PropertyItem& item)
+{
+    if (item.value == nullptr)
+        return {};
+    return QByteArrayView(static_cast<const char*>(item.value), qsizetype{item.length});
+}
+
+// The Exif colour space, when the picture declares it as a SHORT. Only the first element
+// counts; a value too short for one element still gives what it holds.
+QString ReadColorSpaceText(GpImage* image)
+{
+    const std::optional<PropertyItemBuffer> buffer =
+        ReadPropertyItem(image, PropertyTagExifColorSpace);
+    if (!buffer || buffer->item()->type != PropertyTagTypeShort)
+        return {};
+    const QByteArrayView bytes = ValueBytes(*buffer->item());
+    std::uint16_t colorSpace = 0;
+    if (bytes.size() >= 2)
+        colorSpace = ReadLittle16(bytes, 0);
+    else if (bytes.size() == 1)
+        colorSpace = ByteAt(bytes, 0);
+    return ColorSpaceText(colorSpace);
+}
+
+// The orientation value, or 0 when the picture has no single SHORT orientation.
+std::uint16_t ReadOrientation(GpImage* image)
+{
+    const std::optional<PropertyItemBuffer> buffer =
+        ReadPropertyItem(image, PropertyTagOrientation);
+    if (!buffer)
+        return 0;
+    const PropertyItem& item = *buffer->item();
+    if (item.type != PropertyTagTypeShort || item.length != 2)
+        return 0;
+    return ReadLittle16(ValueBytes(item), 0);
+}
+
+}  // namespace
+
+std::span<const FileTypeRow> FileTypeTable()
+{
+    return kFileTypes;
+}
+
+std::span<const PixelFormatRow> PixelFormatTable()
+{
+    return kPixelFormats;
+}
+
+std::span<const OrientationTurn> OrientationTurnTable()
+{
+    return kOrientationTurns;
+}
+
+std::span<const ColorSpaceRow> ColorSpaceTable()
+{
+    return kColorSpaces;
+}
+
+const FileTypeRow* FindFileType(const GUID& format)
+{
+    for (const FileTypeRow& row : kFileTypes) {
+        if (row.format == format)
+            return &row;
+    }
+    return nullptr;
+}
+
+QString PixelFormatText(PixelFormat format)
+{
+    for (const PixelFormatRow& row : kPixelFormats) {
+        if (row.format == format)
+            return row.text.toString();
+    }
+    return QStringLiteral("未知");
+}
+
+std::optional<OrientationTurn> FindOrientationTurn(std::uint16_t orientation)
+{
+    for (const OrientationTurn& turn : kOrientationTurns) {
+        if (turn.orientation == orientation)
+            return turn;
+    }
+    return std::nullopt;
+}
+
+QString OrientationText(std::uint16_t orientation)
+{
+    if (orientation == 0)
+        return {};
+    QString text = QString::number(orientation);
+    if (const std::optional<OrientationTurn> turn = FindOrientationTurn(orientation)) {
+        text += QStringLiteral(" [");
+        text += turn->name;
+        text += u']';
+    }
+    return text;
+}
+
+QString ColorSpaceText(std::uint16_t colorSpace)
+{
+    for (const ColorSpaceRow& row : kColorSpaces) {
+        if (row.colorSpace == colorSpace)
+            return row.text.toString();
+    }
+    return {};
+}
+
+QString ResolutionText(REAL horizontal, REAL vertical, bool isJpeg)
+{
+    QString text = QString::asprintf("%.0fx%.0f", double(horizontal), double(vertical));
+    // Only a JPEG's density is trusted; other formats often carry none and get a default.
+    if (!isJpeg)
+        text += QStringLiteral(" - 非JPG仅供参考");
+    return text;
+}
+
+bool GetImageInfo(GpImage* image, QString& text)
+{
+    if (image == nullptr)
+        return false;
+
+    QString fileType = QStringLiteral("未知类型");
+    bool isJpeg = false;
+    GUID rawFormat;
+    if (GdipGetImageRawFormat(image, &rawFormat) == Ok) {
+        if (const FileTypeRow* row = FindFileType(rawFormat)) {
+            fileType = row->text.toString();
+            // The Exif identifier is not a JPEG for this purpose: only the JPEG row is.
+            isJpeg = row->format == ImageFormatJPEG;
+        }
+    }
+
+    QString pixelFormatText = QStringLiteral("未知");
+    PixelFormat pixelFormat = 0;
+    if (GdipGetImagePixelFormat(image, &pixelFormat) == Ok)
+        pixelFormatText = PixelFormatText(pixelFormat);
+
+    const QString colorSpaceText = ReadColorSpaceText(image);
+
+    REAL dpiX = 0;
+    REAL dpiY = 0;
+    if (GdipGetImageHorizontalResolution(image, &dpiX) != Ok)
+        dpiX = 0;
+    if (GdipGetImageVerticalResolution(image, &dpiY) != Ok)
+        dpiY = 0;
+    const QString resolutionText = ResolutionText(dpiX, dpiY, isJpeg);
+
+    // Listed before any turn, so the section shows every property as the file stored it.
+    QString propertyText;
+    GetPropertyList(image, propertyText);
+
+    const std::uint16_t orientation = ReadOrientation(image);
+    const QString orientationText = OrientationText(orientation);
+    if (const std::optional<OrientationTurn> turn = FindOrientationTurn(orientation)) {
+        // A failed turn leaves the picture as it was; the text still names the orientation.
+        GdipImageRotateFlip(image, turn->rotateFlip);
+    }
+
+    // Read after the turn, so a quarter-turned picture reports its upright size.
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    if (GdipGetImageWidth(image, &width) != Ok)
+        width = 0;
+    if (GdipGetImageHeight(image, &height) != Ok)
+        height = 0;
+
+    // Width and height are written as signed numbers, as the report has always shown them.
+    QString report = QStringLiteral("文件类型：") + fileType;
+    report += QStringLiteral("\n尺寸：") + QString::number(static_cast<std::int32_t>(width)) + u'x'
+        + QString::number(static_cast<std::int32_t>(height));
+    report += QStringLiteral("\n像素格式：") + pixelFormatText;
+    report += QStringLiteral("\nDPI：") + resolutionText;
+    if (!orientationText.isEmpty())
+        report += QStringLiteral("\n旋转标志：") + orientationText;
+    if (!colorSpaceText.isEmpty())
+        report += QStringLiteral("\n颜色空间：") + colorSpaceText;
+    if (!propertyText.isEmpty())
+        report += QStringLiteral("\n其它属性：\n") + propertyText;
+    text = report;
+    return true;
+}
+
+}  // namespace veltra::info
