@@ -1,0 +1,132 @@
+// veltra-info as a user runs it: output, errors and exit statuses.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "support/qt_printers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ProgramRun RunInfo(const QStringList& arguments)
+{
+    QProcess process;
+    // The program must not need a display.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VELTRA_INFO_PROGRAM), arguments);
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(directory.isValid());
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(QColor(10, 200, 30));
+        picture.setDotsPerMeterX(3780);  // Qt writes these as the pHYs chunk
+        picture.setDotsPerMeterY(3780);
+        pngPath = directory.filePath(QStringLiteral("plain.png"));
+        ASSERT_TRUE(picture.save(pngPath, "PNG"));
+        textPath = directory.filePath(QStringLiteral("notes.jpg"));
+        QFile text(textPath);
+        ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+        text.write("not a picture at all\n");
+    }
+
+    QTemporaryDir directory;
+    QString pngPath;
+    QString textPath;
+};
+
+// A PNG that Qt writes with 8-bit RGB and one metadata chunk, pHYs at 3780 dots per metre
+// (96.012 dpi): every line is known.
+constexpr char kPlainPngReport[] =
+    "文件类型：png\n尺寸：64x48\n像素格式：24bppRGB\nDPI：96x96 - 非JPG仅供参考\n"
+    "其它属性：\n PixelUnit:1\n PixelPerUnitX:3780\n PixelPerUnitY:3780\n";
+
+TEST_F(CliTest, OneFilePrintsTheReportWithOneClosingLineBreak)
+{
+    const ProgramRun run = RunInfo({pngPath});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QString::fromUtf8(kPlainPngReport));
+    EXPECT_TRUE(run.err.isEmpty());
+}
+
+TEST_F(CliTest, SeveralFilesAreHeadedAndSeparatedAsHeadDoes)
+{
+    const ProgramRun run = RunInfo({pngPath, pngPath});
+    EXPECT_EQ(run.exitCode, 0);
+    const QString report = QString::fromUtf8(kPlainPngReport);
+    EXPECT_EQ(run.out, QStringLiteral("==> %1 <==\n%2\n==> %1 <==\n%2").arg(pngPath, report));
+}
+
+TEST_F(CliTest, AFileThatCannotBeLoadedIsReportedAndTheOthersStillPrinted)
+{
+    const QString missing = directory.filePath(QStringLiteral("missing.png"));
+    const ProgramRun run = RunInfo({textPath, pngPath, missing});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("%1: 文件加载失败\n%2: 文件加载失败\n").arg(textPath, missing));
+    EXPECT_EQ(run.out, QStringLiteral("==> %1 <==\n%2").arg(pngPath, QString::fromUtf8(kPlainPngReport)));
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo)
+{
+    EXPECT_EQ(RunInfo({}).exitCode, 2);
+    const ProgramRun unknown = RunInfo({QStringLiteral("--bogus"), pngPath});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.out.isEmpty());
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("--bogus")));
+}
+
+TEST_F(CliTest, HelpAndVersionNeedNoFile)
+{
+    const ProgramRun help = RunInfo({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("veltra-info")));
+    const ProgramRun version = RunInfo({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("veltra-info 1.0")));
+}
+
+TEST_F(CliTest, ADoubleDashLetsAFileNameStartWithADash)
+{
+    const QString dashed = directory.filePath(QStringLiteral("-dashed.png"));
+    ASSERT_TRUE(QFile::copy(pngPath, dashed));
+    QDir::setCurrent(directory.path());
+    const ProgramRun run = RunInfo({QStringLiteral("--"), QStringLiteral("-dashed.png")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QString::fromUtf8(kPlainPngReport));
+}
+
+// The report is the first one of the picture: a sideways photo shows its stored orientation
+// with the turn, and the size after the turn (exiftool: stored 600 x 450, orientation 6).
+TEST(CliCorpusTest, StoredOrientationSixShowsTheTurnAndTheTurnedSize)
+{
+    const QString photo = QStringLiteral(VELTRA_CORPUS_DIR "/jpg/orientation/portrait_6.jpg");
+    if (!QFile::exists(photo))
+        GTEST_SKIP() << "corpus not present";
+    const ProgramRun run = RunInfo({photo});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("文件类型：jpg\n尺寸：450x600\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\n旋转标志：6 [Rotate90FlipNone]\n")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\n Orientation:6\n")));
+}
+
+}  // namespace
