@@ -1,0 +1,196 @@
+#include "imaging/gif_metadata.h"
+
+#include "imaging/byte_order.h"
+
+#include <QtEndian>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace veltra::imaging {
+namespace {
+
+constexpr PROPID kPropertyTagFrameDelay = 0x5100;
+constexpr PROPID kPropertyTagLoopCount = 0x5101;
+constexpr PROPID kPropertyTagGlobalPalette = 0x5102;
+constexpr PROPID kPropertyTagIndexBackground = 0x5103;
+constexpr PROPID kPropertyTagIndexTransparent = 0x5104;
+constexpr PROPID kPropertyTagExifUserComment = 0x9286;
+
+constexpr std::uint8_t kExtensionIntroducer = 0x21;
+constexpr std::uint8_t kImageSeparator = 0x2C;
+constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::uint8_t kGraphicControlLabel = 0xF9;
+constexpr std::uint8_t kCommentLabel = 0xFE;
+constexpr std::uint8_t kApplicationLabel = 0xFF;
+
+constexpr qsizetype kHeaderSize = 6;
+constexpr qsizetype kScreenDescriptorSize = 7;
+constexpr qsizetype kImageDescriptorSize = 9;
+
+// Size in bytes of a colour table announced by a packed field's low three bits.
+qsizetype ColourTableSize(std::uint8_t packed)
+{
+    return qsizetype{3} << ((packed & 0x07) + 1);
+}
+
+struct SubBlocks {
+    QByteArray joined;   // the payloads one after the other
+    QByteArrayView first;
+    qsizetype end = 0;   // offset after the terminating empty block
+};
+
+// The data sub-blocks starting at `at`, or nothing when the file ends before their
+// terminator. Skipping them is how image data is passed over without decoding it.
+std::optional<SubBlocks> ReadSubBlocks(QByteArrayView file, qsizetype at, bool join)
+{
+    SubBlocks blocks;
+    bool firstSeen = false;
+    while (at < file.size()) {
+        const qsizetype size = ByteAt(file, at);
+        ++at;
+        if (size == 0) {
+            blocks.end = at;
+            return blocks;
+        }
+        if (at + size > file.size())
+            return std::nullopt;
+        const QByteArrayView payload = file.sliced(at, size);
+        if (!firstSeen) {
+            blocks.first = payload;
+            firstSeen = true;
+        }
+        if (join)
+            blocks.joined.append(payload);
+        at += size;
+    }
+    return std::nullopt;
+}
+
+struct GraphicControl {
+    std::uint16_t delay = 0;
+    std::optional<std::uint8_t> transparentIndex;
+};
+
+struct GifFacts {
+    std::vector<std::uint32_t> frameDelays;
+    std::optional<QByteArray> comment;
+    std::optional<std::uint16_t> loopCount;
+    std::optional<std::uint8_t> firstFrameTransparentIndex;
+};
+
+void ReadExtension(std::uint8_t label, const SubBlocks& blocks,
+                   std::optional<GraphicControl>& pendingControl, GifFacts& facts)
+{
+    if (label == kGraphicControlLabel && blocks.first.size() >= 4) {
+        GraphicControl control;
+        control.delay = ReadLittle16(blocks.first, 1);
+        if (ByteAt(blocks.first, 0) & 0x01)
+            control.transparentIndex = ByteAt(blocks.first, 3);
+        pendingControl = control;
+    } else if (label == kCommentLabel && !facts.comment) {
+        facts.comment = blocks.joined;
+    } else if (label == kApplicationLabel && !facts.loopCount &&
+               (blocks.first == "NETSCAPE2.0" || blocks.first == "ANIMEXTS1.0")) {
+        // The identifier's block is followed by one of 3 bytes: 1, then the count.
+        const QByteArrayView data = QByteArrayView(blocks.joined).sliced(blocks.first.size());
+        if (data.size() >= 3 && ByteAt(data, 0) == 1)
+            facts.loopCount = ReadLittle16(data, 1);
+    }
+}
+
+GifFacts WalkBlocks(QByteArrayView file, qsizetype at)
+{
+    GifFacts facts;
+    // A graphic control extension applies to the next image only.
+    std::optional<GraphicControl> pendingControl;
+    while (at < file.size()) {
+        const std::uint8_t introducer = ByteAt(file, at);
+        if (introducer == kExtensionIntroducer) {
+            if (at + 1 >= file.size())
+                break;
+            const std::uint8_t label = ByteAt(file, at + 1);
+            const std::optional<SubBlocks> blocks = ReadSubBlocks(file, at + 2, true);
+            if (!blocks)
+                break;
+            ReadExtension(label, *blocks, pendingControl, facts);
+            at = blocks->end;
+        } else if (introducer == kImageSeparator) {
+            if (at + 1 + kImageDescriptorSize > file.size())
+                break;
+            const std::uint8_t packed = ByteAt(file, at + kImageDescriptorSize);
+            facts.frameDelays.push_back(pendingControl ? pendingControl->delay : 0);
+            if (facts.frameDelays.size() == 1 && pendingControl)
+                facts.firstFrameTransparentIndex = pendingControl->transparentIndex;
+            pendingControl.reset();
+            at += 1 + kImageDescriptorSize;
+            if (packed & 0x80)
+                at += ColourTableSize(packed);
+            // The LZW minimum code size, then the image data.
+            ++at;
+            if (at >= file.size())
+                break;
+            const std::optional<SubBlocks> imageData = ReadSubBlocks(file, at, false);
+            if (!imageData)
+                break;
+            at = imageData->end;
+        } else {
+            // The trailer, or a byte that starts no block: the file's structure ends here.
+            break;
+        }
+    }
+    return facts;
+}
+
+QByteArray Little16(std::uint16_t value)
+{
+    char buffer[2];
+    qToLittleEndian(value, buffer);
+    return QByteArray(buffer, 2);
+}
+
+}  // namespace
+
+PropertyRecords ReadGifMetadata(QByteArrayView file)
+{
+    PropertyRecords items;
+    if (file.size() < kHeaderSize + kScreenDescriptorSize)
+        return items;
+    const std::uint8_t screenPacked = ByteAt(file, kHeaderSize + 4);
+    const std::uint8_t backgroundIndex = ByteAt(file, kHeaderSize + 5);
+    qsizetype at = kHeaderSize + kScreenDescriptorSize;
+    std::optional<QByteArrayView> globalPalette;
+    if (screenPacked & 0x80) {
+        const qsizetype paletteSize = ColourTableSize(screenPacked);
+        if (at + paletteSize <= file.size())
+            globalPalette = file.sliced(at, paletteSize);
+        at += paletteSize;
+    }
+    const GifFacts facts = WalkBlocks(file, at);
+
+    if (!facts.frameDelays.empty()) {
+        QByteArray delays;
+        for (std::uint32_t delay : facts.frameDelays) {
+            char buffer[4];
+            qToLittleEndian(delay, buffer);
+            delays.append(buffer, 4);
+        }
+        items.push_back(PropertyRecord{kPropertyTagFrameDelay, 4, delays});
+    }
+    if (facts.comment)
+        items.push_back(PropertyRecord{kPropertyTagExifUserComment, 2, *facts.comment});
+    items.push_back(PropertyRecord{kPropertyTagLoopCount, 3, Little16(facts.loopCount.value_or(1))});
+    if (globalPalette) {
+        items.push_back(PropertyRecord{kPropertyTagGlobalPalette, 1, globalPalette->toByteArray()});
+        items.push_back(PropertyRecord{kPropertyTagIndexBackground, 1,
+                                       QByteArray(1, static_cast<char>(backgroundIndex))});
+    }
+    if (facts.firstFrameTransparentIndex) {
+        items.push_back(PropertyRecord{kPropertyTagIndexTransparent, 1,
+                                       QByteArray(1, static_cast<char>(*facts.firstFrameTransparentIndex))});
+    }
+    return items;
+}
+
+}  // namespace veltra::imaging

@@ -1,0 +1,328 @@
+#include "imaging/ifd_reader.h"
+
+#include "imaging/byte_order.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace veltra::imaging {
+namespace {
+
+constexpr PROPID kExifIfdPointer = 0x8769;
+constexpr PROPID kGpsIfdPointer = 0x8825;
+constexpr PROPID kJpegInterchangeFormat = 0x0201;
+constexpr PROPID kJpegInterchangeFormatLength = 0x0202;
+
+// TIFF 6.0 adds type 13 for offsets to directories. It is outside the types an item may
+// have, but a pointer stored with it still leads to a directory.
+constexpr std::uint16_t kTypeIfd = 13;
+
+// A real directory holds a few dozen entries. The count field allows 65535, which in a
+// hostile file means thousands of junk items; more than this many are not read.
+constexpr int kMaxEntriesPerDirectory = 4096;
+
+constexpr std::uint64_t kEntrySize = 12;
+constexpr std::uint64_t kInlineValueSize = 4;
+
+struct ThumbnailIdRow {
+    PROPID ifd1Tag;
+    PROPID listedId;
+};
+
+// IFD1 tags that have a thumbnail counterpart of their own.
+constexpr std::array kThumbnailIds{
+    ThumbnailIdRow{0x0100, 0x5020}, ThumbnailIdRow{0x0101, 0x5021},
+    ThumbnailIdRow{0x0102, 0x5022}, ThumbnailIdRow{0x0103, 0x5023},
+    ThumbnailIdRow{0x0106, 0x5024}, ThumbnailIdRow{0x010E, 0x5025},
+    ThumbnailIdRow{0x010F, 0x5026}, ThumbnailIdRow{0x0110, 0x5027},
+    ThumbnailIdRow{0x0111, 0x5028}, ThumbnailIdRow{0x0112, 0x5029},
+    ThumbnailIdRow{0x0115, 0x502A}, ThumbnailIdRow{0x0116, 0x502B},
+    ThumbnailIdRow{0x0117, 0x502C}, ThumbnailIdRow{0x011A, 0x502D},
+    ThumbnailIdRow{0x011B, 0x502E}, ThumbnailIdRow{0x011C, 0x502F},
+    ThumbnailIdRow{0x0128, 0x5030}, ThumbnailIdRow{0x012D, 0x5031},
+    ThumbnailIdRow{0x0131, 0x5032}, ThumbnailIdRow{0x0132, 0x5033},
+    ThumbnailIdRow{0x013B, 0x5034}, ThumbnailIdRow{0x013E, 0x5035},
+    ThumbnailIdRow{0x013F, 0x5036}, ThumbnailIdRow{0x0211, 0x5037},
+    ThumbnailIdRow{0x0212, 0x5038}, ThumbnailIdRow{0x0213, 0x5039},
+    ThumbnailIdRow{0x0214, 0x503A}, ThumbnailIdRow{0x8298, 0x503B},
+};
+
+// Bytes per element of a stored type; 0 for a type that no item may have.
+std::uint64_t ElementSize(std::uint16_t type)
+{
+    switch (type) {
+    case 1:   // BYTE
+    case 2:   // ASCII
+    case 6:   // SBYTE
+    case 7:   // UNDEFINED
+        return 1;
+    case 3:   // SHORT
+    case 8:   // SSHORT
+        return 2;
+    case 4:   // LONG
+    case 9:   // SLONG
+    case 11:  // FLOAT
+    case kTypeIfd:
+        return 4;
+    case 5:   // RATIONAL
+    case 10:  // SRATIONAL
+    case 12:  // DOUBLE
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+bool IsListableType(std::uint16_t type)
+{
+    return type >= 1 && type <= 12;
+}
+
+// The width of the numbers that change byte order: a rational is two 4-byte numbers, not
+// one 8-byte number; bytes and text never change.
+qsizetype SwapUnit(std::uint16_t type)
+{
+    switch (type) {
+    case 3:
+    case 8:
+        return 2;
+    case 4:
+    case 5:
+    case 9:
+    case 10:
+    case 11:
+        return 4;
+    case 12:
+        return 8;
+    default:
+        return 1;
+    }
+}
+
+QByteArray ToLittleEndian(QByteArrayView stored, std::uint16_t type, ByteOrder order)
+{
+    QByteArray value = stored.toByteArray();
+    const qsizetype unit = SwapUnit(type);
+    if (order == ByteOrder::Big && unit > 1) {
+        for (qsizetype at = 0; at + unit <= value.size(); at += unit)
+            std::reverse(value.begin() + at, value.begin() + at + unit);
+    }
+    return value;
+}
+
+struct Entry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    // The value bytes in the file's byte order; unset when the type is unknown, the size
+    // overflows or the bytes lie outside the structure.
+    std::optional<QByteArrayView> stored;
+};
+
+struct Directory {
+    std::vector<Entry> entries;
+    std::optional<std::uint32_t> nextOffset;
+};
+
+class IfdWalker {
+public:
+    IfdWalker(QByteArrayView tiff, ByteOrder order) : m_tiff(tiff), m_order(order) {}
+
+    ByteOrder order() const { return m_order; }
+    QByteArrayView bytes() const { return m_tiff; }
+
+    // The directory at `offset`, or nothing when it lies outside the structure or was read
+    // before: a pointer back to an earlier directory would otherwise repeat it forever.
+    std::optional<Directory> readDirectory(std::uint32_t offset)
+    {
+        if (!m_visited.insert(offset).second)
+            return std::nullopt;
+        const auto size = static_cast<std::uint64_t>(m_tiff.size());
+        if (!RangeInside(offset, 2, size))
+            return std::nullopt;
+        const std::uint16_t storedCount = Read16(m_tiff, offset, m_order);
+        const std::uint64_t firstEntry = std::uint64_t{offset} + 2;
+
+        Directory directory;
+        const int readable = std::min<int>(storedCount, kMaxEntriesPerDirectory);
+        directory.entries.reserve(static_cast<std::size_t>(readable));
+        for (int index = 0; index < readable; ++index) {
+            const std::uint64_t at = firstEntry + static_cast<std::uint64_t>(index) * kEntrySize;
+            // A truncated directory ends where the structure ends.
+            if (!RangeInside(at, kEntrySize, size))
+                break;
+            directory.entries.push_back(readEntry(static_cast<qsizetype>(at)));
+        }
+        const std::uint64_t nextAt = firstEntry + std::uint64_t{storedCount} * kEntrySize;
+        if (RangeInside(nextAt, 4, size))
+            directory.nextOffset = Read32(m_tiff, static_cast<qsizetype>(nextAt), m_order);
+        return directory;
+    }
+
+    // The offset a pointer entry holds: its first element, stored as LONG or as IFD.
+    std::optional<std::uint32_t> pointerTarget(const Entry& entry) const
+    {
+        if ((entry.type != 4 && entry.type != kTypeIfd) || !entry.stored || entry.count == 0)
+            return std::nullopt;
+        return Read32(*entry.stored, 0, m_order);
+    }
+
+    // The first element of a SHORT or LONG entry, as thumbnail offsets and lengths are kept.
+    std::optional<std::uint32_t> firstUnsigned(const Entry& entry) const
+    {
+        if (!entry.stored || entry.count == 0)
+            return std::nullopt;
+        if (entry.type == 3)
+            return Read16(*entry.stored, 0, m_order);
+        if (entry.type == 4)
+            return Read32(*entry.stored, 0, m_order);
+        return std::nullopt;
+    }
+
+    PropertyRecord toRecord(const Entry& entry, PROPID id) const
+    {
+        return PropertyRecord{id, entry.type, ToLittleEndian(*entry.stored, entry.type, m_order)};
+    }
+
+private:
+    Entry readEntry(qsizetype at) const
+    {
+        Entry entry;
+        entry.tag = Read16(m_tiff, at, m_order);
+        entry.type = Read16(m_tiff, at + 2, m_order);
+        entry.count = Read32(m_tiff, at + 4, m_order);
+        const std::uint64_t elementSize = ElementSize(entry.type);
+        if (elementSize == 0)
+            return entry;
+        // Offsets in a TIFF structure are 32-bit, so a value of 4 GiB or more cannot be
+        // inside it; checking here keeps a wrapped product from passing as a small size.
+        if (entry.count > std::numeric_limits<std::uint32_t>::max() / elementSize)
+            return entry;
+        const std::uint64_t byteCount = entry.count * elementSize;
+        std::uint64_t valueAt = static_cast<std::uint64_t>(at) + 8;
+        if (byteCount > kInlineValueSize)
+            valueAt = Read32(m_tiff, at + 8, m_order);
+        if (!RangeInside(valueAt, byteCount, static_cast<std::uint64_t>(m_tiff.size())))
+            return entry;
+        entry.stored = m_tiff.sliced(static_cast<qsizetype>(valueAt),
+                                     static_cast<qsizetype>(byteCount));
+        return entry;
+    }
+
+    QByteArrayView m_tiff;
+    ByteOrder m_order;
+    std::unordered_set<std::uint32_t> m_visited;
+};
+
+bool IsListable(const Entry& entry)
+{
+    return entry.stored.has_value() && IsListableType(entry.type);
+}
+
+// The Exif and GPS directories are listed directly after the IFD0 entry that points to them.
+void AppendIfd0(IfdWalker& walker, const Directory& ifd0, PropertyRecords& items)
+{
+    for (const Entry& entry : ifd0.entries) {
+        if (IsListable(entry))
+            items.push_back(walker.toRecord(entry, entry.tag));
+        if (entry.tag != kExifIfdPointer && entry.tag != kGpsIfdPointer)
+            continue;
+        const std::optional<std::uint32_t> target = walker.pointerTarget(entry);
+        if (!target)
+            continue;
+        const std::optional<Directory> subDirectory = walker.readDirectory(*target);
+        if (!subDirectory)
+            continue;
+        // The Exif directory's interoperability pointer (0xA005) is listed like any entry,
+        // but its directory is not read: its ids 1 and 2 would pass for GPS tags.
+        for (const Entry& subEntry : subDirectory->entries) {
+            if (IsListable(subEntry))
+                items.push_back(walker.toRecord(subEntry, subEntry.tag));
+        }
+    }
+}
+
+std::optional<QByteArray> ThumbnailData(const IfdWalker& walker, const Directory& ifd1)
+{
+    std::optional<std::uint32_t> offset;
+    std::optional<std::uint32_t> length;
+    for (const Entry& entry : ifd1.entries) {
+        if (entry.tag == kJpegInterchangeFormat && !offset)
+            offset = walker.firstUnsigned(entry);
+        else if (entry.tag == kJpegInterchangeFormatLength && !length)
+            length = walker.firstUnsigned(entry);
+    }
+    if (!offset || !length || *length == 0 ||
+        !RangeInside(*offset, *length, static_cast<std::uint64_t>(walker.bytes().size())))
+        return std::nullopt;
+    return walker.bytes()
+        .sliced(static_cast<qsizetype>(*offset), static_cast<qsizetype>(*length))
+        .toByteArray();
+}
+
+void AppendIfd1(IfdWalker& walker, const Directory& ifd1, PropertyRecords& items)
+{
+    if (std::optional<QByteArray> thumbnail = ThumbnailData(walker, ifd1))
+        items.push_back(PropertyRecord{PropertyTagThumbnailData, 1, std::move(*thumbnail)});
+    for (const Entry& entry : ifd1.entries) {
+        if (IsListable(entry))
+            items.push_back(walker.toRecord(entry, ThumbnailPropertyId(entry.tag)));
+    }
+}
+
+std::optional<ByteOrder> HeaderByteOrder(QByteArrayView tiff)
+{
+    if (tiff.size() < 8)
+        return std::nullopt;
+    if (tiff.first(4) == QByteArrayView("II\x2A\x00", 4))
+        return ByteOrder::Little;
+    if (tiff.first(4) == QByteArrayView("MM\x00\x2A", 4))
+        return ByteOrder::Big;
+    return std::nullopt;
+}
+
+}  // namespace
+
+PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure)
+{
+    PropertyRecords items;
+    const std::optional<ByteOrder> order = HeaderByteOrder(tiff);
+    if (!order)
+        return items;
+    IfdWalker walker(tiff, *order);
+    const std::optional<Directory> ifd0 = walker.readDirectory(Read32(tiff, 4, *order));
+    if (!ifd0)
+        return items;
+    AppendIfd0(walker, *ifd0, items);
+
+    if (structure != TiffStructure::ExifBlock || !ifd0->nextOffset || *ifd0->nextOffset == 0)
+        return items;
+    if (const std::optional<Directory> ifd1 = walker.readDirectory(*ifd0->nextOffset))
+        AppendIfd1(walker, *ifd1, items);
+    return items;
+}
+
+QByteArrayView SkipExifPrefix(QByteArrayView payload)
+{
+    const QByteArrayView prefix("Exif\0\0", 6);
+    if (payload.size() >= prefix.size() && payload.first(prefix.size()) == prefix)
+        return payload.sliced(prefix.size());
+    return payload;
+}
+
+PROPID ThumbnailPropertyId(PROPID ifd1Tag)
+{
+    for (const ThumbnailIdRow& row : kThumbnailIds) {
+        if (row.ifd1Tag == ifd1Tag)
+            return row.listedId;
+    }
+    return ifd1Tag;
+}
+
+}  // namespace veltra::imaging

@@ -1,0 +1,141 @@
+#include "imaging/jpeg_metadata.h"
+
+#include "imaging/byte_order.h"
+#include "imaging/ifd_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace veltra::imaging {
+namespace {
+
+constexpr std::uint8_t kMarkerSoi = 0xD8;
+constexpr std::uint8_t kMarkerEoi = 0xD9;
+constexpr std::uint8_t kMarkerSos = 0xDA;
+constexpr std::uint8_t kMarkerDqt = 0xDB;
+constexpr std::uint8_t kMarkerApp1 = 0xE1;
+constexpr std::uint8_t kMarkerCom = 0xFE;
+constexpr std::uint8_t kMarkerTem = 0x01;
+
+constexpr PROPID kPropertyTagExifUserComment = 0x9286;
+constexpr PROPID kPropertyTagLuminanceTable = 0x5090;
+constexpr PROPID kPropertyTagChrominanceTable = 0x5091;
+
+constexpr int kCoefficients = 64;
+
+// A quantisation table is stored in zig-zag order; entry k of the stored table belongs at
+// row-major position kNaturalOrder[k] of the 8 x 8 block.
+constexpr std::array<std::uint8_t, kCoefficients> kNaturalOrder{
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
+};
+
+// Markers that stand alone, without a length field.
+bool HasNoLength(std::uint8_t marker)
+{
+    return marker == kMarkerSoi || marker == kMarkerTem || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// A table as 64 SHORT values, little-endian, in row-major order.
+QByteArray NaturalOrderTable(QByteArrayView stored, bool sixteenBit)
+{
+    QByteArray table(kCoefficients * 2, '\0');
+    for (int k = 0; k < kCoefficients; ++k) {
+        const std::uint16_t value = sixteenBit ? ReadBig16(stored, qsizetype{k} * 2)
+                                               : ByteAt(stored, k);
+        const qsizetype at = qsizetype{kNaturalOrder[static_cast<std::size_t>(k)]} * 2;
+        table[at] = static_cast<char>(value & 0xFF);
+        table[at + 1] = static_cast<char>(value >> 8);
+    }
+    return table;
+}
+
+struct JpegBlocks {
+    std::optional<QByteArrayView> exif;
+    std::optional<QByteArrayView> comment;
+    std::array<std::optional<QByteArray>, 2> quantisationTables;
+};
+
+// One DQT segment may define several tables; the first definition of a table wins.
+void ReadQuantisationTables(QByteArrayView segment, JpegBlocks& blocks)
+{
+    qsizetype at = 0;
+    while (at < segment.size()) {
+        const std::uint8_t precisionAndId = ByteAt(segment, at);
+        const int precision = precisionAndId >> 4;
+        const int tableId = precisionAndId & 0x0F;
+        if (precision > 1)
+            return;
+        const qsizetype tableSize = kCoefficients * (precision + 1);
+        if (!RangeInside(static_cast<std::uint64_t>(at) + 1, static_cast<std::uint64_t>(tableSize),
+                         static_cast<std::uint64_t>(segment.size())))
+            return;
+        if (tableId < 2 && !blocks.quantisationTables[static_cast<std::size_t>(tableId)]) {
+            blocks.quantisationTables[static_cast<std::size_t>(tableId)] =
+                NaturalOrderTable(segment.sliced(at + 1, tableSize), precision == 1);
+        }
+        at += 1 + tableSize;
+    }
+}
+
+JpegBlocks FindBlocks(QByteArrayView file)
+{
+    JpegBlocks blocks;
+    if (file.size() < 2 || ByteAt(file, 0) != 0xFF || ByteAt(file, 1) != kMarkerSoi)
+        return blocks;
+    qsizetype at = 2;
+    for (;;) {
+        if (at >= file.size() || ByteAt(file, at) != 0xFF)
+            return blocks;
+        // Any number of 0xFF fill bytes may precede a marker.
+        while (at < file.size() && ByteAt(file, at) == 0xFF)
+            ++at;
+        if (at >= file.size())
+            return blocks;
+        const std::uint8_t marker = ByteAt(file, at);
+        ++at;
+        // The entropy-coded data after SOS is never read: it is not metadata, and its bytes
+        // can look like markers.
+        if (marker == kMarkerSos || marker == kMarkerEoi)
+            return blocks;
+        if (HasNoLength(marker))
+            continue;
+        if (at + 2 > file.size())
+            return blocks;
+        const std::uint16_t length = ReadBig16(file, at);
+        if (length < 2)
+            return blocks;
+        // A segment cut off by the end of the file is read as far as it goes.
+        const qsizetype payloadSize = std::min<qsizetype>(length - 2, file.size() - at - 2);
+        const QByteArrayView payload = file.sliced(at + 2, payloadSize);
+        if (marker == kMarkerApp1 && !blocks.exif && payload.startsWith(QByteArrayView("Exif\0\0", 6)))
+            blocks.exif = payload.sliced(6);
+        else if (marker == kMarkerCom && !blocks.comment)
+            blocks.comment = payload;
+        else if (marker == kMarkerDqt)
+            ReadQuantisationTables(payload, blocks);
+        at += 2 + payloadSize;
+    }
+}
+
+}  // namespace
+
+PropertyRecords ReadJpegMetadata(QByteArrayView file)
+{
+    const JpegBlocks blocks = FindBlocks(file);
+    PropertyRecords items;
+    if (blocks.exif)
+        items = ReadTiffItems(*blocks.exif, TiffStructure::ExifBlock);
+    if (blocks.comment)
+        items.push_back(PropertyRecord{kPropertyTagExifUserComment, 2, blocks.comment->toByteArray()});
+    if (blocks.quantisationTables[0])
+        items.push_back(PropertyRecord{kPropertyTagLuminanceTable, 3, *blocks.quantisationTables[0]});
+    if (blocks.quantisationTables[1])
+        items.push_back(PropertyRecord{kPropertyTagChrominanceTable, 3, *blocks.quantisationTables[1]});
+    return items;
+}
+
+}  // namespace veltra::imaging
