@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (fuzz/*_fuzz.cpp) with clang and runs each for a short, bounded
+# time on a copy of its seeds (fuzz/seeds/<name without _fuzz>/), so the seeds stay as they
+# are. Exits non-zero when a target crashes, hangs, leaks or hits undefined behaviour; the
+# input that did it is kept in the artifacts folder printed at the end.
+#   FUZZ_SECONDS  time per target (default 20)
+#   JOBS          build parallelism (default 2)
+#   FUZZ_BUILD    build directory (default build/fuzz)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${FUZZ_SECONDS:-20}
+jobs=${JOBS:-2}
+build=${FUZZ_BUILD:-build/fuzz}
+
+if ! command -v clang++ >/dev/null 2>&1; then
+  echo "run_fuzzers: clang++ is needed (scripts/setup.sh installs it)" >&2
+  exit 1
+fi
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVELTRA_BUILD_FUZZ=ON -DVELTRA_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$jobs" --target veltra_fuzzers
+
+artifacts="$build/artifacts"
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failed=()
+found=0
+for target in "$build"/fuzz/*_fuzz; do
+  [ -x "$target" ] || continue
+  found=$((found + 1))
+  name=$(basename "$target")
+  corpus="$work/$name"
+  mkdir -p "$corpus"
+  seeds="fuzz/seeds/${name%_fuzz}"
+  if [ -d "$seeds" ]; then
+    cp -R "$seeds"/. "$corpus"/
+  fi
+  echo "== $name for ${seconds}s"
+  # Each target runs headless; -timeout turns a hang on one input into a failure.
+  if ! QT_QPA_PLATFORM=offscreen "$target" -max_total_time="$seconds" -timeout=10 \
+      -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/$name-" \
+      "$corpus" 2>"$work/$name.log"; then
+    tail -n 60 "$work/$name.log" >&2
+    failed+=("$name")
+  else
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$work/$name.log" || true
+  fi
+done
+
+if [ "$found" -eq 0 ]; then
+  echo "run_fuzzers: no fuzz targets were built in $build/fuzz" >&2
+  exit 1
+fi
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "run_fuzzers: failed: ${failed[*]} (inputs in $artifacts)" >&2
+  exit 1
+fi
+echo "run_fuzzers: $found target(s) ran clean"
