@@ -180,15 +180,16 @@ PropertyRecords ReadGifMetadata(QByteArrayView file)
     }
     if (facts.comment)
         items.push_back(PropertyRecord{kPropertyTagExifUserComment, 2, *facts.comment});
-    items.push_back(PropertyRecord{kPropertyTagLoopCount, 3, Little16(facts.loopCount.value_or(1))});
+    items.push_back(
+        PropertyRecord{kPropertyTagLoopCount, 3, Little16(facts.loopCount.value_or(1))});
     if (globalPalette) {
         items.push_back(PropertyRecord{kPropertyTagGlobalPalette, 1, globalPalette->toByteArray()});
         items.push_back(PropertyRecord{kPropertyTagIndexBackground, 1,
                                        QByteArray(1, static_cast<char>(backgroundIndex))});
     }
     if (facts.firstFrameTransparentIndex) {
-        items.push_back(PropertyRecord{kPropertyTagIndexTransparent, 1,
-                                       QByteArray(1, static_cast<char>(*facts.firstFrameTransparentIndex))});
+        const auto index = static_cast<char>(*facts.firstFrameTransparentIndex);
+        items.push_back(PropertyRecord{kPropertyTagIndexTransparent, 1, QByteArray(1, index)});
     }
     return items;
 }

@@ -111,8 +111,9 @@ JpegBlocks FindBlocks(QByteArrayView file)
         // A segment cut off by the end of the file is read as far as it goes.
         const qsizetype payloadSize = std::min<qsizetype>(length - 2, file.size() - at - 2);
         const QByteArrayView payload = file.sliced(at + 2, payloadSize);
-        if (marker == kMarkerApp1 && !blocks.exif && payload.startsWith(QByteArrayView("Exif\0\0", 6)))
-            blocks.exif = payload.sliced(6);
+        const QByteArrayView exifPrefix("Exif\0\0", 6);
+        if (marker == kMarkerApp1 && !blocks.exif && payload.startsWith(exifPrefix))
+            blocks.exif = payload.sliced(exifPrefix.size());
         else if (marker == kMarkerCom && !blocks.comment)
             blocks.comment = payload;
         else if (marker == kMarkerDqt)
@@ -129,12 +130,15 @@ PropertyRecords ReadJpegMetadata(QByteArrayView file)
     PropertyRecords items;
     if (blocks.exif)
         items = ReadTiffItems(*blocks.exif, TiffStructure::ExifBlock);
-    if (blocks.comment)
-        items.push_back(PropertyRecord{kPropertyTagExifUserComment, 2, blocks.comment->toByteArray()});
-    if (blocks.quantisationTables[0])
-        items.push_back(PropertyRecord{kPropertyTagLuminanceTable, 3, *blocks.quantisationTables[0]});
-    if (blocks.quantisationTables[1])
-        items.push_back(PropertyRecord{kPropertyTagChrominanceTable, 3, *blocks.quantisationTables[1]});
+    if (blocks.comment) {
+        items.push_back(
+            PropertyRecord{kPropertyTagExifUserComment, 2, blocks.comment->toByteArray()});
+    }
+    const std::array tableIds{kPropertyTagLuminanceTable, kPropertyTagChrominanceTable};
+    for (std::size_t table = 0; table < tableIds.size(); ++table) {
+        if (blocks.quantisationTables[table])
+            items.push_back(PropertyRecord{tableIds[table], 3, *blocks.quantisationTables[table]});
+    }
     return items;
 }
 

@@ -187,16 +187,18 @@ void AppendChunkItems(QByteArrayView type, QByteArrayView data, PropertyRecords&
         items.push_back(PropertyRecord{kPropertyTagGamma, 5, value});
     } else if (type == "cHRM" && data.size() >= 32) {
         items.push_back(PropertyRecord{kPropertyTagWhitePoint, 5, ScaledRationals(data, 2)});
-        items.push_back(
-            PropertyRecord{kPropertyTagPrimaryChromaticities, 5, ScaledRationals(data.sliced(8), 6)});
+        items.push_back(PropertyRecord{kPropertyTagPrimaryChromaticities, 5,
+                                       ScaledRationals(data.sliced(8), 6)});
     } else if (type == "sRGB" && data.size() >= 1) {
-        items.push_back(PropertyRecord{kPropertyTagSRGBRenderingIntent, 1, data.first(1).toByteArray()});
+        items.push_back(
+            PropertyRecord{kPropertyTagSRGBRenderingIntent, 1, data.first(1).toByteArray()});
     } else if (type == "iCCP") {
         AppendIccProfile(data, items);
     } else if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
         AppendText(type, data, items);
     } else if (type == "hIST" && data.size() >= 2) {
-        items.push_back(PropertyRecord{kPropertyTagPaletteHistogram, 3, BigEndianShortsToLittle(data)});
+        items.push_back(
+            PropertyRecord{kPropertyTagPaletteHistogram, 3, BigEndianShortsToLittle(data)});
     } else if (type == "eXIf") {
         const PropertyRecords exif = ReadTiffItems(SkipExifPrefix(data), TiffStructure::ExifBlock);
         items.insert(items.end(), exif.begin(), exif.end());
@@ -212,11 +214,12 @@ PropertyRecords ReadPngMetadata(QByteArrayView file)
     // Signature, then chunks of length, type, data and CRC. The CRC is not checked: a wrong
     // checksum does not make the metadata less readable.
     qsizetype at = 8;
-    while (RangeInside(static_cast<std::uint64_t>(at), 8, static_cast<std::uint64_t>(file.size()))) {
+    const auto fileSize = static_cast<std::uint64_t>(file.size());
+    while (RangeInside(static_cast<std::uint64_t>(at), 8, fileSize)) {
         const std::uint32_t length = ReadBig32(file, at);
         const QByteArrayView type = file.sliced(at + 4, 4);
         const std::uint64_t dataAt = static_cast<std::uint64_t>(at) + 8;
-        if (!RangeInside(dataAt, length, static_cast<std::uint64_t>(file.size())))
+        if (!RangeInside(dataAt, length, fileSize))
             break;
         const QByteArrayView data = file.sliced(static_cast<qsizetype>(dataAt), length);
         if (type == "IEND")

@@ -14,11 +14,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <set>
 #include <sstream>
 #include <string>
@@ -70,8 +70,9 @@ bool IsNumericType(std::uint16_t type)
 // space, rationals as numerator/denominator.
 QString NumbersOf(std::uint16_t type, const QByteArray& value)
 {
-    auto u16 = [&](qsizetype at) { std::uint16_t v; std::memcpy(&v, value.constData() + at, 2); return v; };
-    auto u32 = [&](qsizetype at) { std::uint32_t v; std::memcpy(&v, value.constData() + at, 4); return v; };
+    const char* bytes = value.constData();
+    auto u16 = [&](qsizetype at) { return qFromLittleEndian<std::uint16_t>(bytes + at); };
+    auto u32 = [&](qsizetype at) { return qFromLittleEndian<std::uint32_t>(bytes + at); };
     QStringList parts;
     const int size = ElementSize(type);
     for (qsizetype at = 0; at + size <= value.size(); at += size) {
@@ -108,7 +109,8 @@ Exiv2Listing RunExiv2(const QString& path, FileFormat format)
     static const QRegularExpression row(
         QStringLiteral(R"(^0x([0-9a-f]{4}) (\w+) +\S+ +(\w+) +(\d+)(?:  (.*))?$)"));
     Exiv2Listing listing;
-    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const QStringList lines =
+        QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         const QRegularExpressionMatch match = row.match(line);
         if (!match.hasMatch())
@@ -145,7 +147,8 @@ std::string Describe(const Entry& entry)
 // The first place where the two lists part, or an empty text when they agree.
 std::string FirstDifference(const std::vector<Entry>& actual, const std::vector<Entry>& expected)
 {
-    const auto [ours, theirs] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    const auto [ours, theirs] =
+        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
     if (ours == actual.end() && theirs == expected.end())
         return {};
     return "at position " + std::to_string(ours - actual.begin()) + ": ours " +
@@ -194,8 +197,8 @@ TEST_P(CorpusMetadata, TiffEntriesAgreeWithExiv2)
         GTEST_SKIP() << "exiv2 is not on PATH";
     const Exiv2Listing exiv2 = RunExiv2(path, format);
     const std::vector<Entry> expected = KeepFirstOfEachId(exiv2.entries);
-    const bool exifHasUserComment =
-        std::any_of(expected.begin(), expected.end(), [](const Entry& e) { return e.id == 0x9286; });
+    const bool exifHasUserComment = std::any_of(
+        expected.begin(), expected.end(), [](const Entry& e) { return e.id == 0x9286; });
 
     std::vector<Entry> actual;
     const PropertyRecord* thumbnailData = nullptr;
@@ -222,9 +225,10 @@ TEST_P(CorpusMetadata, TiffEntriesAgreeWithExiv2)
 
     // The thumbnail is as long as IFD1 says and is a JPEG stream.
     if (thumbnailData) {
-        const auto length = std::find_if(exiv2.thumbnailEntries.begin(), exiv2.thumbnailEntries.end(),
-                                         [](const Entry& e) { return e.id == 0x0202; });
-        ASSERT_NE(length, exiv2.thumbnailEntries.end());
+        const std::vector<Entry>& ifd1 = exiv2.thumbnailEntries;
+        const auto length =
+            std::find_if(ifd1.begin(), ifd1.end(), [](const Entry& e) { return e.id == 0x0202; });
+        ASSERT_NE(length, ifd1.end());
         EXPECT_EQ(QString::number(thumbnailData->value.size()), length->numbers);
         EXPECT_TRUE(thumbnailData->value.startsWith("\xFF\xD8"));
     }
@@ -233,11 +237,14 @@ TEST_P(CorpusMetadata, TiffEntriesAgreeWithExiv2)
 std::string TestNameOf(const ::testing::TestParamInfo<std::string>& info)
 {
     std::string name = info.param;
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(RealFiles, CorpusMetadata, ::testing::ValuesIn(CorpusPictures()), TestNameOf);
+INSTANTIATE_TEST_SUITE_P(RealFiles, CorpusMetadata, ::testing::ValuesIn(CorpusPictures()),
+                         TestNameOf);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusMetadata);
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST_P(BigEndianValues, AreConvertedElementByElement)
     const PropertyRecords items = ReadTiffItems(tiff, TiffStructure::File);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].type, row.type);
-    EXPECT_EQ(items[0].value.toHex().toStdString(), Hex(row.expectedLittleEndian).toHex().toStdString());
+    EXPECT_EQ(items[0].value.toHex(), Hex(row.expectedLittleEndian).toHex());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -36,8 +36,8 @@ QByteArray Big32(std::uint32_t value)
 
 QByteArray JpegSegment(std::uint8_t marker, const QByteArray& payload)
 {
-    return QByteArray(1, '\xFF') + char(marker) + Big16(static_cast<std::uint16_t>(payload.size() + 2)) +
-           payload;
+    const auto length = static_cast<std::uint16_t>(payload.size() + 2);
+    return QByteArray(1, '\xFF') + char(marker) + Big16(length) + payload;
 }
 
 // A PNG chunk with a zero CRC: the reader does not check it.
@@ -96,7 +96,7 @@ TEST(JpegMetadata, ExifThenCommentThenQuantisationTables)
     for (int k = 0; k < 64; ++k)
         tables.append(Big16(static_cast<std::uint16_t>(0x100 + k)));
     const QByteArray file = Hex("ffd8") +
-                            JpegSegment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 33)) +
+        JpegSegment(0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 33)) +
                             JpegSegment(0xE1, QByteArray("Exif\0\0", 6) + kBigEndianExif) +
                             JpegSegment(0xFE, "Hello") + JpegSegment(0xDB, tables) +
                             Hex("ffda 0008 01 0100 00 3f 00  1234 ff00 56  ffd9");
@@ -154,7 +154,8 @@ TEST(PngMetadata, ChunksInOrderWithPhysicalDimensionsLast)
         PngChunk("pHYs", Hex("00000ec4 00000ec4 01")) +
         PngChunk("tIME", Hex("07e8 02 1d 0d 05 09")) +
         PngChunk("gAMA", Hex("0000b18f")) +
-        PngChunk("cHRM", Hex("00007a26 00008084 0000fa00 000080e8 00007530 0000ea60 00003a98 00001770")) +
+        PngChunk("cHRM", Hex("00007a26 00008084 0000fa00 000080e8"
+                             "00007530 0000ea60 00003a98 00001770")) +
         PngChunk("sRGB", Hex("00")) +
         PngChunk("iCCP", QByteArray("ICC Profile\0\0", 13) + ZlibStream("profile bytes")) +
         PngChunk("tEXt", QByteArray("Title\0My title", 14)) +
@@ -163,7 +164,8 @@ TEST(PngMetadata, ChunksInOrderWithPhysicalDimensionsLast)
         PngChunk("iTXt", QByteArray("Author\0\1\0en\0Autor\0", 18) + ZlibStream("Zo\xC3\xAB")) +
         PngChunk("iTXt", QByteArray("Software\0\0\0\0\0Veltra", 19)) +
         PngChunk("hIST", Hex("0001 0002 0100")) +
-        PngChunk("eXIf", Hex("457869660000 4d4d002a 00000008 0001 0112 0003 00000001 00030000 00000000")) +
+        PngChunk("eXIf", Hex("457869660000 4d4d002a 00000008"
+                             "0001 0112 0003 00000001 00030000 00000000")) +
         PngChunk("IDAT", Hex("00")) + PngChunk("IEND", {});
     const Expected expected{
         ItemRow("0132 2", QByteArrayView("2024:02:29 13:05:09\0", 20)),
@@ -211,7 +213,8 @@ TEST(GifMetadata, AnimatedGifListsEveryFrameDelayAndTheFirstFramesTransparency)
         "2c 0000 0000 0200 0100 80 000000 ffffff 02 02 4c01 00"  // local colour table
         "3b");
     EXPECT_EQ(Rows(ReadMetadata(file, FileFormat::Gif)),
-              (Expected{ItemRow("5100 4", Hex("0a000000 00000000 02010000")), "9286 2 6162636465", "5101 3 0500",
+              (Expected{ItemRow("5100 4", Hex("0a000000 00000000 02010000")), "9286 2 6162636465",
+                        "5101 3 0500",
                         "5102 1 ff00000000ff", "5103 1 01", "5104 1 01"}));
 }
 
@@ -219,7 +222,8 @@ TEST(GifMetadata, StillGifWithoutExtensionsOrGlobalTable)
 {
     const QByteArray file = Hex("474946383761 0100 0100 00 00 00"
                                 "2c 0000 0000 0100 0100 00 02 02 4c01 00 3b");
-    EXPECT_EQ(Rows(ReadMetadata(file, FileFormat::Gif)), (Expected{"5100 4 00000000", "5101 3 0100"}));
+    EXPECT_EQ(Rows(ReadMetadata(file, FileFormat::Gif)),
+              (Expected{"5100 4 00000000", "5101 3 0100"}));
 }
 
 const QByteArray kOrientationEightTiff =
