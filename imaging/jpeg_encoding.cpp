@@ -48,8 +48,13 @@ GpStatus GdipSaveImageToFile(GpImage* image, const QString& filename, const CLSI
         return InvalidParameter;
 
     // A read-only file stays as it is: the new content would otherwise be renamed over it.
+    // The file's mode counts as well as the access check, which a privileged process (root
+    // in a container, say) passes for every file.
     const QFileInfo target(filename);
-    if (target.exists() && (target.isDir() || !target.isWritable()))
+    constexpr QFileDevice::Permissions kAnyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (target.exists() &&
+        (target.isDir() || !target.isWritable() || !(target.permissions() & kAnyWrite)))
         return AccessDenied;
 
     try {
