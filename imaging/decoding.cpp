@@ -30,6 +30,26 @@ void RaiseDecoderAllocationLimit()
     });
 }
 
+// Decodes the first frame with the named decoder, or with the one Qt picks by content when no
+// name is given.
+GpStatus DecodeFirstFrame(QByteArray& bytes, const QByteArray& decoder, QImage* pixels)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, decoder);
+    reader.setAutoTransform(false);  // pixels stay as stored; the report applies orientation
+    if (!reader.canRead())
+        return UnknownImageFormat;
+    const QSize size = reader.size();
+    if (size.isValid() &&
+        static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) * 4 >
+            kMaxPixelBytes)
+        return OutOfMemory;
+    if (!reader.read(pixels) || pixels->isNull())
+        return UnknownImageFormat;
+    return Ok;
+}
+
 GpStatus StatusForOpenFailure(const QFile& file)
 {
     if (!file.exists())
@@ -74,22 +94,22 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
     if (bytes.isEmpty() || format == FileFormat::Emf || format == FileFormat::Wmf)
         return UnknownImageFormat;
 
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(false);  // pixels stay as stored; the report applies orientation
-    if (!reader.canRead())
-        return UnknownImageFormat;
-    const QSize size = reader.size();
-    if (size.isValid() &&
-        static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) * 4 >
-            kMaxPixelBytes)
-        return OutOfMemory;
-
     try {
         auto image = std::make_unique<GpImage>();
-        if (!reader.read(&image->pixels) || image->pixels.isNull())
-            return UnknownImageFormat;
+        GpStatus status = DecodeFirstFrame(bytes, QByteArray(), &image->pixels);
+        // Qt's guess by content can pick the wrong decoder for a format without a signature
+        // of its own (a TGA file starts with bytes that the icon decoder claims); each
+        // decoder is then asked by name before the file counts as undecodable.
+        if (status == UnknownImageFormat && format == FileFormat::Unknown) {
+            const QList<QByteArray> decoders = QImageReader::supportedImageFormats();
+            for (const QByteArray& decoder : decoders) {
+                status = DecodeFirstFrame(bytes, decoder, &image->pixels);
+                if (status != UnknownImageFormat)
+                    break;
+            }
+        }
+        if (status != Ok)
+            return status;
         image->rawFormat = RawFormatOf(format);
         image->properties = ReadMetadata(bytes, format);
         image->pixelFormat = ProbePixelFormat(bytes, format, image->properties, image->pixels);
