@@ -1,0 +1,16 @@
+// Veltra: shows what an image file really is.
+
+#include "app/dialog_prompts.h"
+#include "app/veltra_app.h"
+#include "app/veltra_application.h"
+
+int main(int argc, char* argv[])
+{
+    veltra::VeltraApplication application(argc, argv);
+    veltra::DialogPrompts prompts;
+    application.SetOutOfMemoryHandler(
+        [&prompts] { prompts.ShowFrameworkMessage(veltra::OutOfMemoryMessage()); });
+    veltra::CVeltraApp theApp(prompts);
+    // Qt has taken its own options out of the arguments already.
+    return theApp.Run(QCoreApplication::arguments().mid(1));
+}
