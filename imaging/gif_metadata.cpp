@@ -21,6 +21,7 @@ constexpr PROPID kPropertyTagExifUserComment = 0x9286;
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr std::uint8_t kImageSeparator = 0x2C;
 constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::uint8_t kPlainTextLabel = 0x01;
 constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kCommentLabel = 0xFE;
 constexpr std::uint8_t kApplicationLabel = 0xFF;
@@ -89,6 +90,10 @@ void ReadExtension(std::uint8_t label, const SubBlocks& blocks,
         if (ByteAt(blocks.first, 0) & 0x01)
             control.transparentIndex = ByteAt(blocks.first, 3);
         pendingControl = control;
+    } else if (label == kPlainTextLabel) {
+        // Text drawn on the canvas is a graphic block of its own and uses up the control
+        // extension before it; the next image has none.
+        pendingControl.reset();
     } else if (label == kCommentLabel && !facts.comment) {
         facts.comment = blocks.joined;
     } else if (label == kApplicationLabel && !facts.loopCount &&

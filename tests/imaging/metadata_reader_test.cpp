@@ -218,9 +218,13 @@ TEST(GifMetadata, AnimatedGifListsEveryFrameDelayAndTheFirstFramesTransparency)
                         "5102 1 ff00000000ff", "5103 1 01", "5104 1 01"}));
 }
 
-TEST(GifMetadata, StillGifWithoutExtensionsOrGlobalTable)
+TEST(GifMetadata, ControlExtensionUsedUpByPlainTextAndNoGlobalTable)
 {
-    const QByteArray file = Hex("474946383761 0100 0100 00 00 00"
+    // The control extension (delay 50, transparent index 7) belongs to the plain text that
+    // follows it, not to the image; without a loop extension the loop count is 1.
+    const QByteArray file = Hex("474946383961 0100 0100 00 00 00"
+                                "21f9 04 01 3200 07 00"
+                                "2101 0c 000000000100010001010100 02 6869 00"
                                 "2c 0000 0000 0100 0100 00 02 02 4c01 00 3b");
     EXPECT_EQ(Rows(ReadMetadata(file, FileFormat::Gif)),
               (Expected{"5100 4 00000000", "5101 3 0100"}));
