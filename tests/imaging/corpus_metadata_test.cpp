@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,14 +37,14 @@ struct Entry {
     friend bool operator==(const Entry&, const Entry&) = default;
 };
 
-void PrintTo(const Entry& entry, std::ostream* out)
+std::string Describe(const Entry& entry)
 {
-    *out << QStringLiteral("{0x%1 type %2 count %3 \"%4\"}")
-                .arg(entry.id, 4, 16, QLatin1Char('0'))
-                .arg(entry.type)
-                .arg(entry.count)
-                .arg(entry.numbers)
-                .toStdString();
+    return QStringLiteral("{0x%1 type %2 count %3 \"%4\"}")
+        .arg(entry.id, 4, 16, QLatin1Char('0'))
+        .arg(entry.type)
+        .arg(entry.count)
+        .arg(entry.numbers)
+        .toStdString();
 }
 
 std::uint16_t TypeNumber(const QString& exiv2Name)
@@ -135,13 +134,6 @@ Exiv2Listing RunExiv2(const QString& path, FileFormat format)
         listing.entries.push_back(entry);
     }
     return listing;
-}
-
-std::string Describe(const Entry& entry)
-{
-    std::ostringstream out;
-    PrintTo(entry, &out);
-    return out.str();
 }
 
 // The first place where the two lists part, or an empty text when they agree.

@@ -246,12 +246,5 @@ INSTANTIATE_TEST_SUITE_P(Headers, DamagedHeader,
                                            "4d4d2a00 08000000 0000",  // mixed byte order
                                            "49492a00 0a000000 0000"));  // IFD0 past the end
 
-TEST(IfdReader, ExifPrefixIsSkippedOnlyWhenPresent)
-{
-    EXPECT_EQ(SkipExifPrefix(Hex("457869660000 49492a00")), Hex("49492a00"));
-    EXPECT_EQ(SkipExifPrefix(Hex("49492a00")), Hex("49492a00"));
-    EXPECT_EQ(SkipExifPrefix(Hex("4578696600")), Hex("4578696600"));
-}
-
 }  // namespace
 }  // namespace veltra::imaging
