@@ -65,6 +65,14 @@ public:
     QString lastMessage;
 };
 
+// Decoders report what they dislike about a file on standard error; here standard error
+// carries only this program's own messages, one per file that could not be loaded.
+void DropLibraryChatter(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 void Print(std::FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -75,6 +83,7 @@ void Print(std::FILE* stream, const QString& text)
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(DropLibraryChatter);
     QCoreApplication app(argc, argv);
     const Options options = ParseArguments(QCoreApplication::arguments());
     if (!options.error.isEmpty()) {
