@@ -1,0 +1,224 @@
+// Decoding a file: the content decides the format, the first frame is the picture, pixels
+// come back as stored, and anything that is not a usable picture fails without an image.
+
+#include "imaging/imaging_test_support.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+namespace veltra::imaging {
+namespace {
+
+using test_support::ColourNear;
+using test_support::DrawnOnSurface;
+using test_support::FixturePath;
+using test_support::LoadFile;
+using test_support::LoadFixture;
+using test_support::QueryRawFormat;
+using test_support::QuerySize;
+using test_support::RowName;
+using test_support::Size;
+
+struct MisnamedRow {
+    const char* file;
+    GUID rawFormat;
+    Size size;
+    QRgb firstPixel;
+    int tolerance;
+};
+
+void PrintTo(const MisnamedRow& row, std::ostream* os)
+{
+    *os << row.file;
+}
+
+class MisnamedFileTest : public ::testing::TestWithParam<MisnamedRow> {};
+
+// Each file carries an extension of another format; its size and colour are its own (see
+// scripts/make_fixtures.py), so a decoder picked by the name would not produce them.
+TEST_P(MisnamedFileTest, ContentDecidesTheFormat)
+{
+    const MisnamedRow& row = GetParam();
+    auto loaded = LoadFixture(row.file);
+    ASSERT_EQ(loaded.status, Ok);
+    ASSERT_NE(loaded.image, nullptr);
+    EXPECT_EQ(QueryRawFormat(loaded.image.get()), row.rawFormat);
+    EXPECT_EQ(QuerySize(loaded.image.get()), row.size);
+    const QImage drawn = DrawnOnSurface(loaded.image.get());
+    EXPECT_TRUE(ColourNear(drawn.pixel(0, 0), row.firstPixel, row.tolerance));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, MisnamedFileTest,
+    ::testing::Values(MisnamedRow{"png_named_as.jpg", ImageFormatPNG, {5, 3}, qRgb(255, 0, 0), 0},
+                      MisnamedRow{"bmp_named_as.png", ImageFormatBMP, {4, 6}, qRgb(0, 0, 255), 0},
+                      MisnamedRow{"jpeg_named_as.gif", ImageFormatJPEG, {7, 5}, qRgb(0, 0, 255), 6},
+                      MisnamedRow{"gif_named_as.tif", ImageFormatGIF, {6, 2}, qRgb(0, 255, 0), 0},
+                      MisnamedRow{"tiff_named_as.bmp", ImageFormatTIFF, {2, 7}, qRgb(255, 0, 0), 0},
+                      MisnamedRow{"icon_named_as.png", ImageFormatIcon, {16, 16}, qRgb(255, 0, 0), 0},
+                      MisnamedRow{"jpeg_without_extension", ImageFormatJPEG, {9, 4},
+                                  qRgb(255, 255, 0), 6}),
+    [](const ::testing::TestParamInfo<MisnamedRow>& info) { return RowName(info.param.file); });
+
+class UndecodableFileTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(UndecodableFileTest, FailsWithoutAnImage)
+{
+    // A value that no successful or failed call would leave behind.
+    GpBitmap* bitmap = reinterpret_cast<GpBitmap*>(static_cast<std::uintptr_t>(0x10));
+    const GpStatus status = GdipCreateBitmapFromFile(FixturePath(GetParam()), &bitmap);
+    EXPECT_NE(status, Ok);
+    EXPECT_EQ(bitmap, nullptr);
+    if (status == Ok)
+        GdipDisposeImage(bitmap);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, UndecodableFileTest,
+                         ::testing::Values("zero_length.png", "text_named_as.png",
+                                           "bmp_text_starting_with_bm.bmp",
+                                           "png_truncated_header.png", "emf_header_only.emf",
+                                           "wmf_placeable_header_only.wmf",
+                                           "wmf_standard_header_only.wmf", "no_such_file.png"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return RowName(info.param);
+                         });
+
+TEST(GdipCreateBitmapFromFile, RefusesAMissingResultPointer)
+{
+    EXPECT_NE(GdipCreateBitmapFromFile(FixturePath("png_named_as.jpg"), nullptr), Ok);
+}
+
+struct StoredPixelsRow {
+    const char* file;
+    Size size;
+    QRgb firstPixel;
+    QRgb lastPixel;
+    int tolerance;
+};
+
+void PrintTo(const StoredPixelsRow& row, std::ostream* os)
+{
+    *os << row.file;
+}
+
+class StoredPixelsTest : public ::testing::TestWithParam<StoredPixelsRow> {};
+
+// Orientation-tagged files and files with several frames: the first frame comes back exactly
+// as stored, not turned, and the later frames do not show.
+TEST_P(StoredPixelsTest, FirstFrameAsStored)
+{
+    const StoredPixelsRow& row = GetParam();
+    auto loaded = LoadFixture(row.file);
+    ASSERT_EQ(loaded.status, Ok);
+    ASSERT_EQ(QuerySize(loaded.image.get()), row.size);
+    const QImage drawn = DrawnOnSurface(loaded.image.get());
+    EXPECT_TRUE(ColourNear(drawn.pixel(0, 0), row.firstPixel, row.tolerance));
+    EXPECT_TRUE(ColourNear(drawn.pixel(drawn.width() - 1, drawn.height() - 1), row.lastPixel,
+                           row.tolerance));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, StoredPixelsTest,
+    ::testing::Values(
+        // 16 x 8 as stored, left half red and right half blue; turned it would be 8 x 16.
+        StoredPixelsRow{"jpeg_exif_orientation_6.jpg", {16, 8}, qRgb(255, 0, 0), qRgb(0, 0, 255), 16},
+        StoredPixelsRow{"tiff_orientation_6.tif", {3, 2}, qRgb(255, 0, 0), qRgb(10, 200, 30), 0},
+        // A red 4 x 3 frame, then a blue one.
+        StoredPixelsRow{"gif_two_frames.gif", {4, 3}, qRgb(255, 0, 0), qRgb(255, 0, 0), 0},
+        // A red 3 x 2 page, then a blue 5 x 4 one.
+        StoredPixelsRow{"tiff_two_pages.tif", {3, 2}, qRgb(255, 0, 0), qRgb(255, 0, 0), 0},
+        // A 16 x 16 icon image (red, the last pixel blue at half alpha), then a 32 x 32 one.
+        StoredPixelsRow{"icon_two_images.ico", {16, 16}, qRgb(255, 0, 0), qRgba(0, 0, 255, 128), 1}),
+    [](const ::testing::TestParamInfo<StoredPixelsRow>& info) { return RowName(info.param.file); });
+
+// PNG pieces for pictures too large to keep as fixtures.
+std::uint32_t Crc32(const QByteArray& bytes)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (char byte : bytes) {
+        crc ^= static_cast<std::uint8_t>(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray Big32(std::uint32_t value)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>(value >> (24 - 8 * i));
+    return bytes;
+}
+
+QByteArray PngChunk(const char* type, const QByteArray& data)
+{
+    const QByteArray typed = QByteArray(type, 4) + data;
+    return Big32(static_cast<std::uint32_t>(data.size())) + typed + Big32(Crc32(typed));
+}
+
+// An 8-bit grey PNG with the given compressed scanlines.
+QByteArray GreyPng(std::uint32_t width, std::uint32_t height, const QByteArray& idat)
+{
+    QByteArray ihdr = Big32(width) + Big32(height);
+    ihdr += QByteArray("\x08\x00\x00\x00\x00", 5);  // depth 8, grey, deflate, filter 0, no interlace
+    QByteArray png = QByteArray("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", ihdr);
+    png += PngChunk("IDAT", idat);
+    return png + PngChunk("IEND", QByteArray());
+}
+
+QString WriteTemporary(const QTemporaryDir& folder, const char* name, const QByteArray& bytes)
+{
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_EQ(file.write(bytes), bytes.size());
+    return path;
+}
+
+// 50000 x 50000 needs about 10 GB at four bytes a pixel: refused before any allocation. The
+// file holds a single row of pixel data, so a decoder that tried would fail otherwise.
+TEST(GdipCreateBitmapFromFile, RefusesPicturesAboveTheLimitAsOutOfMemory)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    // One row of pixel data: Qt reads the header up to the first IDAT.
+    const QByteArray oneRow = qCompress(QByteArray(50001, '\0')).mid(4);
+    const QString path = WriteTemporary(folder, "huge.png", GreyPng(50000, 50000, oneRow));
+    GpBitmap* bitmap = nullptr;
+    EXPECT_EQ(GdipCreateBitmapFromFile(path, &bitmap), OutOfMemory);
+    EXPECT_EQ(bitmap, nullptr);
+}
+
+// 17000 x 17000 grey is about 276 MiB of pixels: more than Qt accepts by default (256 MB),
+// well inside the service's 2 GiB.
+TEST(GdipCreateBitmapFromFile, AcceptsPicturesAboveQtsDefaultLimit)
+{
+    constexpr int kSide = 17000;
+    QByteArray scanlines(static_cast<qsizetype>(kSide) * (kSide + 1), '\0');  // filter byte 0
+    // The last row is white, so that the decoded picture can be checked at its far corner.
+    const qsizetype lastRow = static_cast<qsizetype>(kSide - 1) * (kSide + 1);
+    std::fill(scanlines.begin() + lastRow + 1, scanlines.end(), '\xFF');
+    // qCompress puts a four-byte length before the zlib stream that PNG wants.
+    const QByteArray idat = qCompress(scanlines, 1).mid(4);
+    scanlines.clear();
+    scanlines.squeeze();
+
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString path = WriteTemporary(folder, "large.png", GreyPng(kSide, kSide, idat));
+    auto loaded = LoadFile(path);
+    ASSERT_EQ(loaded.status, Ok);
+    EXPECT_EQ(QuerySize(loaded.image.get()), (Size{kSide, kSide}));
+    const QImage& pixels = loaded.image->pixels;
+    EXPECT_EQ(qGray(pixels.pixel(0, 0)), 0);
+    EXPECT_EQ(qGray(pixels.pixel(kSide - 1, kSide - 1)), 255);
+}
+
+}  // namespace
+}  // namespace veltra::imaging
