@@ -135,7 +135,7 @@ def make_png_fixtures():
                 pxa(WHITE, 255) + pxa(YELLOW, 255) + pxa(BLUE, 128)]
         write(f"png_rgba_{depth}bit.png", png(3, 2, 6, depth, rows))
 
-    # Resolution: pHYs in pixels per metre (unit 1), or an aspect ratio only (unit 0).
+    # Resolution: pHYs in pixels per metre (unit 1), or only the pixel shape (unit 0).
     grey_rows = [[255, 0, 85], [0, 255, 85]]
     write("png_phys_11811x5906_per_metre.png",
           png(3, 2, 0, 8, grey_rows, phys=(11811, 5906, 1)))

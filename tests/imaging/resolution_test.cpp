@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResolutionRow{"jpeg_jfif_300x150_dpi.jpg", 300.0, 150.0},
         // JFIF unit 2: dots per centimetre.
         ResolutionRow{"jpeg_jfif_118x59_dots_per_cm.jpg", 118 * kCmPerInch, 59 * kCmPerInch},
-        // JFIF unit 0 is an aspect ratio only: the Exif resolution (in inches) decides.
+        // JFIF unit 0 gives only the pixel shape: the Exif resolution (in inches) decides.
         ResolutionRow{"jpeg_jfif_unit0_exif_200x100_inch.jpg", 200.0, 100.0},
         // No JFIF; big-endian Exif in dots per centimetre.
         ResolutionRow{"jpeg_exif_100x50_dots_per_cm.jpg", 100 * kCmPerInch, 50 * kCmPerInch},
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ResolutionRow{"png_phys_11811x5906_per_metre.png", 11811 * kMetresPerInch, 5906 * kMetresPerInch},
         ResolutionRow{"png_red_10x10_72dpi.png", 2835 * kMetresPerInch, 2835 * kMetresPerInch},
-        // pHYs unit 0 (1000:2000) is an aspect ratio only.
+        // pHYs unit 0 (1000:2000) gives only the pixel shape.
         ResolutionRow{"png_phys_unit0.png", 96.0, 96.0},
         ResolutionRow{"png_no_phys.png", 96.0, 96.0}),
     NameOf);
