@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 
 #include <cstddef>
@@ -33,6 +34,9 @@ struct Environment {
         std::uintptr_t token = 0;
         const veltra::imaging::GdiplusStartupInput startup;
         veltra::imaging::GdiplusStartup(&token, &startup, nullptr);
+        // A few header bytes can promise a picture of gigabytes, which the service accepts;
+        // the fuzzer looks for crashes, not for large allocations, so decoding is capped here.
+        QImageReader::setAllocationLimit(256);
         path = directory.filePath(QStringLiteral("input"));
     }
     std::unique_ptr<QCoreApplication> app;
