@@ -1,7 +1,7 @@
 // Repainting a large photo: every paint composes the picture and rebuilds the report, so a
 // window resize or an expose must stay quick even for a 24-megapixel picture.
 
-#include "document/document_prompts.h"
+#include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
 #include "imaging/gdiplus.h"
 
@@ -14,14 +14,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class SilentPrompts : public veltra::DocumentPrompts {
-public:
-    void ShowMessage(const QString&, Icon) override {}
-    std::optional<veltra::COLORREF> ChooseColor(veltra::COLORREF) override { return std::nullopt; }
-    std::optional<QString> ChooseWatermarkFile() override { return std::nullopt; }
-    std::optional<QString> ChooseExportFile() override { return std::nullopt; }
-};
 
 // A 6000 x 4000 photo-like JPEG, made once per run.
 QString LargePhoto(const QTemporaryDir& directory)
@@ -45,7 +37,7 @@ QString LargePhoto(const QTemporaryDir& directory)
 void BM_RepaintLargePhoto(benchmark::State& state)
 {
     QTemporaryDir directory;
-    SilentPrompts prompts;
+    veltra::UnattendedPrompts prompts;
     veltra::CVeltraDoc document(prompts);
     document.OnOpenDocument(LargePhoto(directory));
     QImage window(1280, 800, QImage::Format_ARGB32_Premultiplied);
@@ -61,7 +53,7 @@ void BM_LoadLargePhoto(benchmark::State& state)
 {
     QTemporaryDir directory;
     const QString path = LargePhoto(directory);
-    SilentPrompts prompts;
+    veltra::UnattendedPrompts prompts;
     for (auto _ : state) {
         veltra::CVeltraDoc document(prompts);
         document.OnOpenDocument(path);

@@ -1,7 +1,7 @@
 // veltra-info: prints the report that the window draws over a picture, for each file named
 // on the command line, through the same document load and the same report code.
 
-#include "document/document_prompts.h"
+#include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
 #include "imaging/gdiplus.h"
 
@@ -54,17 +54,6 @@ Options ParseArguments(const QStringList& arguments)
     return options;
 }
 
-// The document's messages become lines on standard error; it asks nothing else here.
-class ConsolePrompts : public veltra::DocumentPrompts {
-public:
-    void ShowMessage(const QString& text, Icon) override { lastMessage = text; }
-    std::optional<veltra::COLORREF> ChooseColor(veltra::COLORREF) override { return std::nullopt; }
-    std::optional<QString> ChooseWatermarkFile() override { return std::nullopt; }
-    std::optional<QString> ChooseExportFile() override { return std::nullopt; }
-
-    QString lastMessage;
-};
-
 // Decoders report what they dislike about a file on standard error; here standard error
 // carries only this program's own messages, one per file that could not be loaded.
 void DropLibraryChatter(QtMsgType type, const QMessageLogContext&, const QString& message)
@@ -103,13 +92,12 @@ int main(int argc, char** argv)
     const veltra::imaging::GdiplusStartupInput startup;
     veltra::imaging::GdiplusStartup(&token, &startup, nullptr);
 
-    ConsolePrompts prompts;
+    veltra::UnattendedPrompts prompts;
     veltra::CVeltraDoc document(prompts);
     const bool withHeaders = options.files.size() > 1;
     bool anyPrinted = false;
     int status = kExitOk;
     for (const QString& file : options.files) {
-        prompts.lastMessage.clear();
         QString report;
         const bool opened = document.OnOpenDocument(file);
         if (!opened || !document.GetImageInfo(report)) {

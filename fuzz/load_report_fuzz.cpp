@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes through the whole path a user's file takes: the document's load
 // (content sniffing, decoding, metadata) and two reports (the first may turn the picture).
 
-#include "document/document_prompts.h"
+#include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
 #include "imaging/gdiplus.h"
 
@@ -15,14 +15,6 @@
 #include <memory>
 
 namespace {
-
-class SilentPrompts : public veltra::DocumentPrompts {
-public:
-    void ShowMessage(const QString&, Icon) override {}
-    std::optional<veltra::COLORREF> ChooseColor(veltra::COLORREF) override { return std::nullopt; }
-    std::optional<QString> ChooseWatermarkFile() override { return std::nullopt; }
-    std::optional<QString> ChooseExportFile() override { return std::nullopt; }
-};
 
 struct Environment {
     Environment()
@@ -55,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     }
-    SilentPrompts prompts;
+    veltra::UnattendedPrompts prompts;
     veltra::CVeltraDoc document(prompts);
     document.OnOpenDocument(environment.path);
     QString first;

@@ -2,6 +2,7 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/gdiplus.h"
+#include "imaging/orientation.h"
 #include "info/property_list.h"
 
 #include <array>
@@ -52,29 +53,6 @@ constexpr std::array<PixelFormatRow, 22> kPixelFormats{{
     {PixelFormat64bppARGB, u"64bppARGB"},
     {PixelFormat64bppPARGB, u"64bppPARGB"},
     {PixelFormat32bppCMYK, u"32bppCMYK"},
-}};
-
-// What brings a picture stored with each Exif orientation upright. The letter F as stored:
-//
-//     1        2       3      4         5            6           7          8
-//
-//   888888  888888      88  88      8888888888  88                  88  8888888888
-//   88          88      88  88      88  88      88  88          88  88      88  88
-//   8888      8888    8888  8888    88          8888888888  8888888888          88
-//   88          88      88  88
-//   88          88  888888  888888
-//
-// 2 is mirrored left to right; 3 is upside down; 4 is mirrored top to bottom (a half turn and
-// then a mirror); 6 needs a quarter turn clockwise and 8 three of them; 5 and 7 are those
-// turns followed by a mirror.
-constexpr std::array<OrientationTurn, 7> kOrientationTurns{{
-    {2, u"RotateNoneFlipX", RotateNoneFlipX},
-    {3, u"Rotate180FlipNone", Rotate180FlipNone},
-    {4, u"Rotate180FlipX", Rotate180FlipX},
-    {5, u"Rotate90FlipX", Rotate90FlipX},
-    {6, u"Rotate90FlipNone", Rotate90FlipNone},
-    {7, u"Rotate270FlipX", Rotate270FlipX},
-    {8, u"Rotate270FlipNone", Rotate270FlipNone},
 }};
 
 constexpr std::array<ColorSpaceRow, 2> kColorSpaces{{
@@ -132,11 +110,6 @@ std::span<const PixelFormatRow> PixelFormatTable()
     return kPixelFormats;
 }
 
-std::span<const OrientationTurn> OrientationTurnTable()
-{
-    return kOrientationTurns;
-}
-
 std::span<const ColorSpaceRow> ColorSpaceTable()
 {
     return kColorSpaces;
@@ -160,23 +133,15 @@ QString PixelFormatText(PixelFormat format)
     return QStringLiteral("未知");
 }
 
-std::optional<OrientationTurn> FindOrientationTurn(std::uint16_t orientation)
-{
-    for (const OrientationTurn& turn : kOrientationTurns) {
-        if (turn.orientation == orientation)
-            return turn;
-    }
-    return std::nullopt;
-}
-
 QString OrientationText(std::uint16_t orientation)
 {
     if (orientation == 0)
         return {};
     QString text = QString::number(orientation);
-    if (const std::optional<OrientationTurn> turn = FindOrientationTurn(orientation)) {
+    // The turn that brings the picture upright, named as the platform names it.
+    if (const std::optional<RotateFlipType> turn = UprightTurnFor(orientation)) {
         text += QStringLiteral(" [");
-        text += turn->name;
+        text += QLatin1String(RotateFlipTypeName(*turn));
         text += u']';
     }
     return text;
@@ -237,9 +202,9 @@ bool GetImageInfo(GpImage* image, QString& text)
 
     const std::uint16_t orientation = ReadOrientation(image);
     const QString orientationText = OrientationText(orientation);
-    if (const std::optional<OrientationTurn> turn = FindOrientationTurn(orientation)) {
+    if (const std::optional<RotateFlipType> turn = UprightTurnFor(orientation)) {
         // A failed turn leaves the picture as it was; the text still names the orientation.
-        GdipImageRotateFlip(image, turn->rotateFlip);
+        GdipImageRotateFlip(image, *turn);
     }
 
     // Read after the turn, so a quarter-turned picture reports its upright size.

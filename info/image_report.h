@@ -27,13 +27,6 @@ struct PixelFormatRow {
     QStringView text;
 };
 
-// An orientation value that asks for the picture to be turned or mirrored, and how.
-struct OrientationTurn {
-    std::uint16_t orientation;
-    QStringView name;
-    imaging::RotateFlipType rotateFlip;
-};
-
 struct ColorSpaceRow {
     std::uint16_t colorSpace;
     QStringView text;
@@ -41,15 +34,12 @@ struct ColorSpaceRow {
 
 std::span<const FileTypeRow> FileTypeTable();
 std::span<const PixelFormatRow> PixelFormatTable();
-std::span<const OrientationTurn> OrientationTurnTable();
 std::span<const ColorSpaceRow> ColorSpaceTable();
 
 // The first row for the identifier, or nothing for an identifier outside the table.
 const FileTypeRow* FindFileType(const imaging::GUID& format);
 // "未知" for a value no row holds. Values are compared whole, never taken apart into flags.
 QString PixelFormatText(imaging::PixelFormat format);
-// The turn an orientation value calls for; nothing for 0, 1 and 9 and above.
-std::optional<OrientationTurn> FindOrientationTurn(std::uint16_t orientation);
 // Empty for 0 (no usable orientation), "6 [Rotate90FlipNone]" for a turn, else the number.
 QString OrientationText(std::uint16_t orientation);
 // "sRGB" or "未校准"; empty for every other value.
