@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace veltra {
@@ -12,8 +13,15 @@ namespace {
 
 void ShowBox(QWidget* owner, const QString& text, QMessageBox::Icon icon)
 {
+    // A message can come in the middle of work that shows the busy pointer; the box itself
+    // waits for the user, so it gets the ordinary one.
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok, owner);
     box.exec();
+    if (busy)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 std::optional<QString> NonEmpty(const QString& path)

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QPageSetupDialog>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTranslator>
 
@@ -144,7 +145,14 @@ bool CVeltraApp::ProcessShellCommand(const CCommandLineInfo& commandLine)
 CVeltraDoc* CVeltraApp::OpenDocumentFile(const QString& path)
 {
     CreateDocumentAndFrame();
-    if (!m_pDocument->OnOpenDocument(path)) {
+    bool opened = false;
+    {
+        // Decoding a large photo takes a moment; the pointer says so meanwhile.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+        opened = m_pDocument->OnOpenDocument(path);
+    }
+    if (!opened) {
         m_prompts.ShowFrameworkMessage(OpenFailureMessage(path));
         return nullptr;
     }
