@@ -49,6 +49,30 @@ void BM_RepaintLargePhoto(benchmark::State& state)
 }
 BENCHMARK(BM_RepaintLargePhoto)->Unit(benchmark::kMillisecond);
 
+// With a watermark held, each paint lays it on a fresh copy of the picture first.
+void BM_RepaintLargePhotoWithTiledWatermark(benchmark::State& state)
+{
+    QTemporaryDir directory;
+    veltra::UnattendedPrompts prompts;
+    veltra::CVeltraDoc document(prompts);
+    document.OnOpenDocument(LargePhoto(directory));
+    QImage mark(300, 120, QImage::Format_ARGB32);
+    mark.fill(QColor(200, 0, 0, 150));
+    const QString markPath = directory.filePath(QStringLiteral("mark.png"));
+    mark.save(markPath);
+    veltra::imaging::GpBitmap* watermark = nullptr;
+    veltra::imaging::GdipCreateBitmapFromFile(markPath, &watermark);
+    document.m_pWatermark.reset(watermark);
+    document.m_nWatermarkFlags = veltra::FLAG_WATERMARK_TILE;
+    QImage window(1280, 800, QImage::Format_ARGB32_Premultiplied);
+    const QRect client = window.rect();
+    for (auto _ : state) {
+        QPainter painter(&window);
+        document.Draw(&painter, &client);
+    }
+}
+BENCHMARK(BM_RepaintLargePhotoWithTiledWatermark)->Unit(benchmark::kMillisecond);
+
 void BM_LoadLargePhoto(benchmark::State& state)
 {
     QTemporaryDir directory;
