@@ -2,6 +2,7 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/ifd_reader.h"
+#include "imaging/jpeg_segments.h"
 
 #include <array>
 #include <cstdint>
@@ -10,13 +11,9 @@
 namespace veltra::imaging {
 namespace {
 
-constexpr std::uint8_t kMarkerSoi = 0xD8;
-constexpr std::uint8_t kMarkerEoi = 0xD9;
-constexpr std::uint8_t kMarkerSos = 0xDA;
 constexpr std::uint8_t kMarkerDqt = 0xDB;
 constexpr std::uint8_t kMarkerApp1 = 0xE1;
 constexpr std::uint8_t kMarkerCom = 0xFE;
-constexpr std::uint8_t kMarkerTem = 0x01;
 
 constexpr PROPID kPropertyTagExifUserComment = 0x9286;
 constexpr PROPID kPropertyTagLuminanceTable = 0x5090;
@@ -32,12 +29,6 @@ constexpr std::array<std::uint8_t, kCoefficients> kNaturalOrder{
     35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
     58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
 };
-
-// Markers that stand alone, without a length field.
-bool HasNoLength(std::uint8_t marker)
-{
-    return marker == kMarkerSoi || marker == kMarkerTem || (marker >= 0xD0 && marker <= 0xD7);
-}
 
 // A table as 64 SHORT values, little-endian, in row-major order.
 QByteArray NaturalOrderTable(QByteArrayView stored, bool sixteenBit)
@@ -84,42 +75,17 @@ void ReadQuantisationTables(QByteArrayView segment, JpegBlocks& blocks)
 JpegBlocks FindBlocks(QByteArrayView file)
 {
     JpegBlocks blocks;
-    if (file.size() < 2 || ByteAt(file, 0) != 0xFF || ByteAt(file, 1) != kMarkerSoi)
-        return blocks;
-    qsizetype at = 2;
-    for (;;) {
-        if (at >= file.size() || ByteAt(file, at) != 0xFF)
-            return blocks;
-        // Any number of 0xFF fill bytes may precede a marker.
-        while (at < file.size() && ByteAt(file, at) == 0xFF)
-            ++at;
-        if (at >= file.size())
-            return blocks;
-        const std::uint8_t marker = ByteAt(file, at);
-        ++at;
-        // The entropy-coded data after SOS is never read: it is not metadata, and its bytes
-        // can look like markers.
-        if (marker == kMarkerSos || marker == kMarkerEoi)
-            return blocks;
-        if (HasNoLength(marker))
-            continue;
-        if (at + 2 > file.size())
-            return blocks;
-        const std::uint16_t length = ReadBig16(file, at);
-        if (length < 2)
-            return blocks;
-        // A segment cut off by the end of the file is read as far as it goes.
-        const qsizetype payloadSize = std::min<qsizetype>(length - 2, file.size() - at - 2);
-        const QByteArrayView payload = file.sliced(at + 2, payloadSize);
+    ForEachJpegSegment(file, [&blocks](const JpegSegment& segment) {
         const QByteArrayView exifPrefix("Exif\0\0", 6);
-        if (marker == kMarkerApp1 && !blocks.exif && payload.startsWith(exifPrefix))
-            blocks.exif = payload.sliced(exifPrefix.size());
-        else if (marker == kMarkerCom && !blocks.comment)
-            blocks.comment = payload;
-        else if (marker == kMarkerDqt)
-            ReadQuantisationTables(payload, blocks);
-        at += 2 + payloadSize;
-    }
+        if (segment.marker == kMarkerApp1 && !blocks.exif && segment.payload.startsWith(exifPrefix))
+            blocks.exif = segment.payload.sliced(exifPrefix.size());
+        else if (segment.marker == kMarkerCom && !blocks.comment)
+            blocks.comment = segment.payload;
+        else if (segment.marker == kMarkerDqt)
+            ReadQuantisationTables(segment.payload, blocks);
+        return true;
+    });
+    return blocks;
 }
 
 }  // namespace

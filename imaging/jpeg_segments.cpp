@@ -2,36 +2,55 @@
 
 #include "imaging/byte_order.h"
 
+#include <algorithm>
+
 namespace veltra::imaging {
+namespace {
+
+constexpr std::uint8_t kStartOfImage = 0xD8;
+constexpr std::uint8_t kEndOfImage = 0xD9;
+constexpr std::uint8_t kStartOfScan = 0xDA;
+constexpr std::uint8_t kTemporary = 0x01;
+
+// Markers that stand alone, without a length field.
+bool HasNoLength(std::uint8_t marker)
+{
+    return marker == kStartOfImage || marker == kTemporary || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+}  // namespace
 
 void ForEachJpegSegment(QByteArrayView file, const std::function<bool(const JpegSegment&)>& visit)
 {
-    constexpr std::uint8_t kStartOfScan = 0xDA;
-    constexpr std::uint8_t kEndOfImage = 0xD9;
-    qsizetype position = 2;  // after SOI
-    while (position + 4 <= file.size()) {
-        if (ByteAt(file, position) != 0xFF)
+    if (file.size() < 2 || ByteAt(file, 0) != 0xFF || ByteAt(file, 1) != kStartOfImage)
+        return;
+    qsizetype at = 2;
+    for (;;) {
+        if (at >= file.size() || ByteAt(file, at) != 0xFF)
             return;
-        const std::uint8_t marker = ByteAt(file, position + 1);
-        if (marker == 0xFF) {  // fill bytes may pad between segments
-            ++position;
-            continue;
-        }
+        // Any number of 0xFF fill bytes may precede a marker.
+        while (at < file.size() && ByteAt(file, at) == 0xFF)
+            ++at;
+        if (at >= file.size())
+            return;
+        const std::uint8_t marker = ByteAt(file, at);
+        ++at;
+        // The entropy-coded data after SOS is never read: it is not metadata, and its bytes
+        // can look like markers.
         if (marker == kStartOfScan || marker == kEndOfImage)
             return;
-        // Markers without a length (RSTn, TEM) carry no payload.
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            position += 2;
+        if (HasNoLength(marker))
             continue;
-        }
-        const std::uint16_t length = ReadBig16(file, position + 2);
-        if (length < 2 || !RangeInside(static_cast<std::uint64_t>(position) + 2, length,
-                                       static_cast<std::uint64_t>(file.size())))
+        if (at + 2 > file.size())
             return;
-        const JpegSegment segment{marker, file.sliced(position + 4, length - 2)};
-        if (!visit(segment))
+        const std::uint16_t length = ReadBig16(file, at);
+        if (length < 2)
             return;
-        position += 2 + length;
+        // A segment cut off by the end of the file is read as far as it goes.
+        const qsizetype payloadSize = std::min<qsizetype>(length - 2, file.size() - at - 2);
+        if (!visit(JpegSegment{marker, file.sliced(at + 2, payloadSize)}))
+            return;
+        at += 2 + payloadSize;
     }
 }
 

@@ -15,7 +15,8 @@ struct JpegSegment {
 };
 
 // Calls `visit` for each segment from the start of the file up to the first SOS or EOI, or
-// until `visit` returns false. Stops quietly at a damaged or truncated segment.
+// until `visit` returns false. Stops quietly where the marker structure breaks; a segment
+// cut off by the end of the file is handed over as far as it goes.
 void ForEachJpegSegment(QByteArrayView file, const std::function<bool(const JpegSegment&)>& visit);
 
 }  // namespace veltra::imaging
