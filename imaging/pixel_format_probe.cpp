@@ -2,6 +2,7 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/jpeg_segments.h"
+#include "imaging/png_chunks.h"
 
 #include <QImage>
 
@@ -42,22 +43,15 @@ PixelFormat IndexedByDepth(int bitDepth)
     return PixelFormat8bppIndexed;
 }
 
+// tRNS only counts before the image data, where the format puts it.
 bool PngHasTransparencyChunk(QByteArrayView file)
 {
-    qsizetype position = 8;
-    while (position + 8 <= file.size()) {
-        const std::uint32_t length = ReadBig32(file, position);
-        const QByteArrayView type = file.sliced(position + 4, 4);
-        if (type == "tRNS")
-            return true;
-        if (type == "IDAT" || type == "IEND")
-            return false;
-        if (!RangeInside(static_cast<std::uint64_t>(position) + 12, length,
-                         static_cast<std::uint64_t>(file.size())))
-            return false;
-        position += 12 + static_cast<qsizetype>(length);
-    }
-    return false;
+    bool found = false;
+    ForEachPngChunk(file, [&found](const PngChunk& chunk) {
+        found = chunk.type == "tRNS";
+        return !found && chunk.type != "IDAT";
+    });
+    return found;
 }
 
 std::optional<PixelFormat> PngPixelFormat(QByteArrayView file)

@@ -3,6 +3,7 @@
 #include "imaging/bounded_inflate.h"
 #include "imaging/byte_order.h"
 #include "imaging/ifd_reader.h"
+#include "imaging/png_chunks.h"
 
 #include <QString>
 #include <QtEndian>
@@ -211,27 +212,15 @@ PropertyRecords ReadPngMetadata(QByteArrayView file)
 {
     PropertyRecords items;
     std::optional<QByteArrayView> physicalDimensions;
-    // Signature, then chunks of length, type, data and CRC. The CRC is not checked: a wrong
-    // checksum does not make the metadata less readable.
-    qsizetype at = 8;
-    const auto fileSize = static_cast<std::uint64_t>(file.size());
-    while (RangeInside(static_cast<std::uint64_t>(at), 8, fileSize)) {
-        const std::uint32_t length = ReadBig32(file, at);
-        const QByteArrayView type = file.sliced(at + 4, 4);
-        const std::uint64_t dataAt = static_cast<std::uint64_t>(at) + 8;
-        if (!RangeInside(dataAt, length, fileSize))
-            break;
-        const QByteArrayView data = file.sliced(static_cast<qsizetype>(dataAt), length);
-        if (type == "IEND")
-            break;
-        if (type == "pHYs") {
-            if (!physicalDimensions && data.size() >= 9)
-                physicalDimensions = data;
+    ForEachPngChunk(file, [&](const PngChunk& chunk) {
+        if (chunk.type == "pHYs") {
+            if (!physicalDimensions && chunk.data.size() >= 9)
+                physicalDimensions = chunk.data;
         } else {
-            AppendChunkItems(type, data, items);
+            AppendChunkItems(chunk.type, chunk.data, items);
         }
-        at = static_cast<qsizetype>(dataAt) + length + 4;
-    }
+        return true;
+    });
     if (physicalDimensions) {
         const PropertyRecords physical = PhysicalDimensionItems(*physicalDimensions);
         items.insert(items.end(), physical.begin(), physical.end());

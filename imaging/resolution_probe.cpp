@@ -2,6 +2,7 @@
 
 #include "imaging/byte_order.h"
 #include "imaging/jpeg_segments.h"
+#include "imaging/png_chunks.h"
 
 #include <optional>
 
@@ -84,25 +85,17 @@ std::optional<Resolution> TiffResolution(const PropertyRecords& properties)
 
 std::optional<Resolution> PngPhysicalDensity(QByteArrayView file)
 {
-    qsizetype position = 8;
-    while (position + 8 <= file.size()) {
-        const std::uint32_t length = ReadBig32(file, position);
-        const QByteArrayView type = file.sliced(position + 4, 4);
-        if (!RangeInside(static_cast<std::uint64_t>(position) + 12, length,
-                         static_cast<std::uint64_t>(file.size())))
-            return std::nullopt;
-        if (type == "pHYs" && length >= 9) {
-            const QByteArrayView data = file.sliced(position + 8, 9);
-            if (ByteAt(data, 8) != 1)  // unit 0: aspect ratio only
-                return std::nullopt;
-            return MakeResolution(ReadBig32(data, 0) * kInchesPerMetre,
-                                  ReadBig32(data, 4) * kInchesPerMetre);
-        }
-        if (type == "IEND")
-            return std::nullopt;
-        position += 12 + static_cast<qsizetype>(length);
-    }
-    return std::nullopt;
+    std::optional<Resolution> result;
+    ForEachPngChunk(file, [&result](const PngChunk& chunk) {
+        if (chunk.type != "pHYs" || chunk.data.size() < 9)
+            return true;
+        // Unit 0 gives only the aspect ratio.
+        if (ByteAt(chunk.data, 8) == 1)
+            result = MakeResolution(ReadBig32(chunk.data, 0) * kInchesPerMetre,
+                                    ReadBig32(chunk.data, 4) * kInchesPerMetre);
+        return false;
+    });
+    return result;
 }
 
 std::optional<Resolution> BmpPelsPerMetre(QByteArrayView file)
