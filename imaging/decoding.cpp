@@ -6,6 +6,7 @@
 #include "imaging/gp_image.h"
 #include "imaging/metadata_reader.h"
 #include "imaging/pixel_format_probe.h"
+#include "imaging/png_colour_key.h"
 #include "imaging/resolution_probe.h"
 
 #include <QBuffer>
@@ -110,6 +111,10 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
         }
         if (status != Ok)
             return status;
+        if (format == FileFormat::Png) {
+            if (std::optional<QImage> keyed = DecodeColourKeyedRgb16Png(bytes))
+                image->pixels = std::move(*keyed);
+        }
         image->rawFormat = RawFormatOf(format);
         image->properties = ReadMetadata(bytes, format);
         image->pixelFormat = ProbePixelFormat(bytes, format, image->properties, image->pixels);
