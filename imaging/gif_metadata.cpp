@@ -20,7 +20,6 @@ constexpr PROPID kPropertyTagExifUserComment = 0x9286;
 
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr std::uint8_t kImageSeparator = 0x2C;
-constexpr std::uint8_t kTrailer = 0x3B;
 constexpr std::uint8_t kPlainTextLabel = 0x01;
 constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kCommentLabel = 0xFE;
