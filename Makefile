@@ -27,7 +27,7 @@ build-test: setup
 
 test: build-test
 	cd $(BUILD_DIR)/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
-	@if [ -x scripts/run_fuzzers.sh ]; then bash scripts/run_fuzzers.sh; fi
+	@if [ -x scripts/run_fuzzers.sh ]; then WERROR=$(WERROR) JOBS=$(JOBS) bash scripts/run_fuzzers.sh; fi
 
 bench: setup
 	cmake -S . -B $(BUILD_DIR)/bench -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_TESTS=OFF \

@@ -6,6 +6,7 @@
 #   FUZZ_SECONDS  time per target (default 20)
 #   JOBS          build parallelism (default 2)
 #   FUZZ_BUILD    build directory (default build/fuzz)
+#   WERROR        ON to treat compiler warnings as errors, as CI does (default OFF)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +20,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
 fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELTRA_BUILD_FUZZ=ON -DVELTRA_BUILD_TESTS=OFF >/dev/null
+  -DVELTRA_BUILD_FUZZ=ON -DVELTRA_BUILD_TESTS=OFF -DVELTRA_WARNINGS_AS_ERRORS="${WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j"$jobs" --target veltra_fuzzers
 
 artifacts="$build/artifacts"
