@@ -14,6 +14,8 @@
 namespace veltra::imaging {
 namespace {
 
+using test_support::GuidFromText;
+
 QByteArray Bytes(std::initializer_list<int> values)
 {
     QByteArray bytes;
@@ -172,18 +174,6 @@ struct RawFormatRow {
 };
 
 class RawFormatOfTest : public ::testing::TestWithParam<RawFormatRow> {};
-
-GUID GuidFromText(const char* text)
-{
-    const QUuid uuid(QString::fromLatin1(text));
-    GUID guid;
-    guid.Data1 = uuid.data1;
-    guid.Data2 = uuid.data2;
-    guid.Data3 = uuid.data3;
-    for (int i = 0; i < 8; ++i)
-        guid.Data4[static_cast<std::size_t>(i)] = uuid.data4[i];
-    return guid;
-}
 
 TEST_P(RawFormatOfTest, GivesThePlatformIdentifier)
 {

@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,19 @@ inline void PrintTo(const GUID& format, std::ostream* os)
 }  // namespace veltra::imaging
 
 namespace veltra::imaging::test_support {
+
+// An identifier written as the platform's documentation writes it.
+inline GUID GuidFromText(const char* text)
+{
+    const QUuid uuid(QString::fromLatin1(text));
+    GUID guid;
+    guid.Data1 = uuid.data1;
+    guid.Data2 = uuid.data2;
+    guid.Data3 = uuid.data3;
+    for (int i = 0; i < 8; ++i)
+        guid.Data4[static_cast<std::size_t>(i)] = uuid.data4[i];
+    return guid;
+}
 
 inline QString FixturePath(const char* name)
 {

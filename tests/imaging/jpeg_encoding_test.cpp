@@ -19,19 +19,9 @@
 namespace veltra::imaging {
 namespace {
 
-using test_support::RowName;
+using test_support::GuidFromText;
 
-GUID GuidFromText(const char* text)
-{
-    const QUuid uuid(QString::fromLatin1(text));
-    GUID guid;
-    guid.Data1 = uuid.data1;
-    guid.Data2 = uuid.data2;
-    guid.Data3 = uuid.data3;
-    for (int i = 0; i < 8; ++i)
-        guid.Data4[static_cast<std::size_t>(i)] = uuid.data4[i];
-    return guid;
-}
+using test_support::RowName;
 
 // The identifiers as the platform documents them.
 TEST(JpegEncoderIdentifiers, MatchThePlatformsValues)
