@@ -1,6 +1,7 @@
-// Real camera files through the whole load and report, against exiftool: the report's file
-// type and size must be what exiftool reads from the file (the size after the upright turn),
-// and a damaged file must end in a report or in the load-failure message, never a crash.
+// Real camera files (the repository's own and the corpus beside the checkout) through the whole
+// load and report, against exiftool: the report's file type and size must be what exiftool
+// reads from the file (the size after the upright turn), and a damaged file must end in a
+// report or in the load-failure message, never a crash.
 
 #include "document/document_test_support.h"
 
@@ -20,7 +21,6 @@ namespace {
 
 using document_test::FakePrompts;
 
-const QString kCorpusDir = QStringLiteral(VELTRA_CORPUS_DIR);
 
 struct ExifToolFacts {
     QString fileType;
@@ -29,8 +29,8 @@ struct ExifToolFacts {
     int orientation = 0;
 };
 
-// One exiftool run over the whole corpus.
-std::map<QString, ExifToolFacts> ExifToolCorpus()
+// One exiftool run over a whole folder.
+std::map<QString, ExifToolFacts> ExifToolFolder(const QString& folder)
 {
     std::map<QString, ExifToolFacts> result;
     if (QStandardPaths::findExecutable(QStringLiteral("exiftool")).isEmpty())
@@ -39,7 +39,7 @@ std::map<QString, ExifToolFacts> ExifToolCorpus()
     exiftool.start(QStringLiteral("exiftool"),
                    {QStringLiteral("-j"), QStringLiteral("-n"), QStringLiteral("-r"),
                     QStringLiteral("-FileType"), QStringLiteral("-ImageWidth"),
-                    QStringLiteral("-ImageHeight"), QStringLiteral("-Orientation"), kCorpusDir});
+                    QStringLiteral("-ImageHeight"), QStringLiteral("-Orientation"), folder});
     exiftool.waitForFinished(120000);
     const QJsonArray entries = QJsonDocument::fromJson(exiftool.readAllStandardOutput()).array();
     for (const QJsonValue& value : entries) {
@@ -54,10 +54,10 @@ std::map<QString, ExifToolFacts> ExifToolCorpus()
     return result;
 }
 
-std::vector<QString> CorpusPictures()
+std::vector<QString> PicturesUnder(const QString& folder)
 {
     std::vector<QString> files;
-    QDirIterator it(kCorpusDir, {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
+    QDirIterator it(folder, {QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
                                  QStringLiteral("*.tif"), QStringLiteral("*.tiff")},
                     QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
@@ -111,19 +111,31 @@ void CheckAgainstExifTool(const QString& path, const std::map<QString, ExifToolF
         << report.left(80).toStdString();
 }
 
-// One case for the whole corpus, so that exiftool starts once.
-TEST(CorpusReportTest, TypeAndSizeAgreeWithExifToolForEveryPicture)
+void CheckFolder(const QString& folder)
 {
-    const std::vector<QString> pictures = CorpusPictures();
-    if (pictures.empty())
-        GTEST_SKIP() << "corpus not present";
-    const std::map<QString, ExifToolFacts> corpus = ExifToolCorpus();
-    if (corpus.empty())
+    const std::vector<QString> pictures = PicturesUnder(folder);
+    ASSERT_FALSE(pictures.empty());
+    const std::map<QString, ExifToolFacts> facts = ExifToolFolder(folder);
+    if (facts.empty())
         GTEST_SKIP() << "exiftool not available";
     for (const QString& path : pictures) {
         SCOPED_TRACE(path.toStdString());
-        CheckAgainstExifTool(path, corpus);
+        CheckAgainstExifTool(path, facts);
     }
+}
+
+// One case per folder, so that exiftool starts once for each.
+TEST(RealFileReportTest, TypeAndSizeAgreeWithExifToolForEveryCameraFile)
+{
+    CheckFolder(QStringLiteral(VELTRA_CAMERA_FILES_DIR));
+}
+
+TEST(RealFileReportTest, TypeAndSizeAgreeWithExifToolForEveryCorpusPicture)
+{
+    if (!QFileInfo(QStringLiteral(VELTRA_CORPUS_DIR)).isDir())
+        GTEST_SKIP() << VELTRA_CORPUS_DIR << " is absent: a checkout without the real-file "
+                     << "corpus beside it checks only the repository's camera files";
+    CheckFolder(QStringLiteral(VELTRA_CORPUS_DIR));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The metadata reader against exiv2 on real camera files: for every JPEG and TIFF of the
-// corpus, the IFD0, Exif, GPS and thumbnail entries must come out with the same ids, types,
+// repository's camera files and of the corpus beside the checkout, the IFD0, Exif, GPS and thumbnail entries must come out with the same ids, types,
 // counts and numbers as exiv2 reads them.
 
 #include "imaging/format_sniffer.h"
@@ -26,7 +26,6 @@
 namespace veltra::imaging {
 namespace {
 
-const QString kCorpusDir = QStringLiteral(VELTRA_CORPUS_DIR);
 
 struct Entry {
     std::uint32_t id = 0;
@@ -159,22 +158,41 @@ std::vector<Entry> KeepFirstOfEachId(const std::vector<Entry>& entries)
     return kept;
 }
 
-std::vector<std::string> CorpusPictures()
+// A real file: the folder it was found under and its path inside it.
+struct RealFile {
+    std::string root;
+    std::string relative;
+};
+
+void PrintTo(const RealFile& file, std::ostream* os)
 {
-    std::vector<std::string> paths;
-    QDirIterator files(kCorpusDir, {"*.jpg", "*.jpeg", "*.tif", "*.tiff"}, QDir::Files,
-                       QDirIterator::Subdirectories);
-    while (files.hasNext())
-        paths.push_back(QDir(kCorpusDir).relativeFilePath(files.next()).toStdString());
-    std::sort(paths.begin(), paths.end());
-    return paths;
+    *os << file.relative;
 }
 
-class CorpusMetadata : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(CorpusMetadata, TiffEntriesAgreeWithExiv2)
+// Every JPEG and TIFF under `root`; one empty row when the folder is missing, which the test
+// then skips with a message saying so.
+std::vector<RealFile> PicturesUnder(const QString& root)
 {
-    const QString path = kCorpusDir + QLatin1Char('/') + QString::fromStdString(GetParam());
+    if (!QFileInfo(root).isDir())
+        return {RealFile{root.toStdString(), {}}};
+    std::vector<RealFile> files;
+    QDirIterator it(root, {"*.jpg", "*.jpeg", "*.tif", "*.tiff"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.push_back({root.toStdString(), QDir(root).relativeFilePath(it.next()).toStdString()});
+    std::sort(files.begin(), files.end(),
+              [](const RealFile& a, const RealFile& b) { return a.relative < b.relative; });
+    return files;
+}
+
+class RealFileMetadata : public ::testing::TestWithParam<RealFile> {};
+
+TEST_P(RealFileMetadata, TiffEntriesAgreeWithExiv2)
+{
+    if (GetParam().relative.empty())
+        GTEST_SKIP() << GetParam().root << " is absent: a checkout without the real-file corpus "
+                     << "beside it checks only the repository's camera files";
+    const QString path = QString::fromStdString(GetParam().root + '/' + GetParam().relative);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -212,7 +230,7 @@ TEST_P(CorpusMetadata, TiffEntriesAgreeWithExiv2)
                                                           : QString()});
     }
 
-    // Every corpus file agrees, the damaged ones included, so no file is excused.
+    // Every real file agrees, the damaged ones included, so no file is excused.
     EXPECT_EQ(FirstDifference(actual, expected), "");
 
     // The thumbnail is as long as IFD1 says and is a JPEG stream.
@@ -226,18 +244,21 @@ TEST_P(CorpusMetadata, TiffEntriesAgreeWithExiv2)
     }
 }
 
-std::string TestNameOf(const ::testing::TestParamInfo<std::string>& info)
+std::string TestNameOf(const ::testing::TestParamInfo<RealFile>& info)
 {
-    std::string name = info.param;
+    std::string name = info.param.relative.empty() ? "absent" : info.param.relative;
     std::replace_if(
         name.begin(), name.end(),
         [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(RealFiles, CorpusMetadata, ::testing::ValuesIn(CorpusPictures()),
+INSTANTIATE_TEST_SUITE_P(CameraFiles, RealFileMetadata,
+                         ::testing::ValuesIn(PicturesUnder(QStringLiteral(VELTRA_CAMERA_FILES_DIR))),
                          TestNameOf);
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusMetadata);
+INSTANTIATE_TEST_SUITE_P(Corpus, RealFileMetadata,
+                         ::testing::ValuesIn(PicturesUnder(QStringLiteral(VELTRA_CORPUS_DIR))),
+                         TestNameOf);
 
 }  // namespace
 }  // namespace veltra::imaging
