@@ -3,7 +3,6 @@
 #include "document/composition_geometry.h"
 #include "document/veltra_doc.h"
 #include "imaging/gdiplus.h"
-#include "imaging/gp_image.h"
 
 #include <QPainter>
 
@@ -28,6 +27,13 @@ PictureSize SizeOf(GpImage* image)
     if (GdipGetImageHeight(image, &size.height) != Ok)
         size.height = 0;
     return size;
+}
+
+RotateFlipType AppliedTurn(GpImage* image)
+{
+    RotateFlipType turn = RotateNoneFlipNone;
+    GetImageAppliedTurn(image, &turn);
+    return turn;
 }
 
 }  // namespace
@@ -71,10 +77,10 @@ void CVeltraDoc::Draw(QPainter* pDC, const QRect* pRect)
 
         // The report is built after the picture was drawn; when it turns the picture upright,
         // one more paint shows the turned picture instead of leaving the window on the old one.
-        const qint64 pixelsBefore = m_pImage->pixels.cacheKey();
+        const RotateFlipType turnBefore = AppliedTurn(m_pImage.get());
         QString text;
         const bool hasReport = GetImageInfo(text);
-        if (m_pImage->pixels.cacheKey() != pixelsBefore)
+        if (AppliedTurn(m_pImage.get()) != turnBefore)
             UpdateAllViews(nullptr);
         if (hasReport) {
             pDC->save();

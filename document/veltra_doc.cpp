@@ -40,6 +40,9 @@ bool CVeltraDoc::OnOpenDocument(const QString& path)
     Serialize(CArchive(CArchive::Mode::Load, QFileInfo(path).absoluteFilePath()));
     m_strPathName = QFileInfo(path).absoluteFilePath();
     emit titleChanged();
+    // The framework's initial update: the view is repainted after every open, whatever the
+    // load did, so a failed load leaves the background alone on screen, not the old picture.
+    UpdateAllViews(nullptr);
     return true;
 }
 

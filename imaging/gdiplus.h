@@ -42,8 +42,13 @@ GpStatus GdipGetPropertyItemSize(GpImage* image, PROPID propId, std::uint32_t* s
 GpStatus GdipGetPropertyItem(GpImage* image, PROPID propId, std::uint32_t propSize,
                              PropertyItem* buffer);
 
-// Transform.
+// Transform. The pixels turn; every property item, the orientation included, stays as stored.
 GpStatus GdipImageRotateFlip(GpImage* image, RotateFlipType rfType);
+// An operation of our own: the one turn equal to every rotate-flip applied to the picture
+// since it was decoded (RotateNoneFlipNone when none was). The orientation item keeps saying
+// how the file stored the pixels; this says what has been done to them since, so a caller can
+// bring a picture upright exactly once.
+GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn);
 
 // Surfaces.
 GpStatus GdipCreateBitmapFromScan0(int width, int height, int stride, PixelFormat format,

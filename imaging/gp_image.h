@@ -18,6 +18,8 @@ public:
     REAL dpiX = 96.0f;
     REAL dpiY = 96.0f;
     PropertyRecords properties;
+    // Every rotate-flip applied since decoding, composed into one.
+    RotateFlipType appliedTurn = RotateNoneFlipNone;
 
     // For drawing a large picture much smaller: a box-filtered copy of `source` at the size
     // `deviceTarget` takes on the device, kept while the pixels and the request stay the

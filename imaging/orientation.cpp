@@ -46,9 +46,6 @@ constexpr std::array<const char*, 8> kRotateFlipNames{
     "RotateNoneFlipX",    "Rotate90FlipX",    "Rotate180FlipX",    "Rotate270FlipX",
 };
 
-// Every turn here is its own kind of rotation or mirror, so the inverse is the transpose.
-constexpr Matrix Inverse(const Matrix& m) { return {m.xx, m.yx, m.xy, m.yy}; }
-
 }  // namespace
 
 std::optional<RotateFlipType> UprightTurnFor(std::uint16_t orientation)
@@ -58,18 +55,15 @@ std::optional<RotateFlipType> UprightTurnFor(std::uint16_t orientation)
     return kUprightTurn[orientation];
 }
 
-std::uint16_t OrientationAfterTurn(std::uint16_t orientation, RotateFlipType applied)
+RotateFlipType ComposeTurns(RotateFlipType first, RotateFlipType second)
 {
-    if (orientation < 1 || orientation > 8)
-        return orientation;
-    // The new pixels are applied(old); the upright view must stay upright(old), so the new
-    // orientation's turn is upright(old) after undoing `applied`.
-    const Matrix wanted = Multiply(MatrixOf(kUprightTurn[orientation]), Inverse(MatrixOf(applied)));
-    for (std::uint16_t candidate = 1; candidate <= 8; ++candidate) {
-        if (MatrixOf(kUprightTurn[candidate]) == wanted)
-            return candidate;
+    const Matrix both = Multiply(MatrixOf(second), MatrixOf(first));
+    for (int candidate = RotateNoneFlipNone; candidate <= Rotate270FlipX; ++candidate) {
+        const auto type = static_cast<RotateFlipType>(candidate);
+        if (MatrixOf(type) == both)
+            return type;
     }
-    return orientation;  // unreachable: the eight turns form a closed group
+    return RotateNoneFlipNone;  // unreachable: the eight turns form a closed group
 }
 
 const char* RotateFlipTypeName(RotateFlipType type)

@@ -25,9 +25,8 @@ namespace veltra::imaging {
 // values outside 1..8.
 std::optional<RotateFlipType> UprightTurnFor(std::uint16_t orientation);
 
-// The orientation value that pixels stored with `orientation` have after `applied` turned
-// them, so that the upright view stays the same. After UprightTurnFor(o) it is 1.
-std::uint16_t OrientationAfterTurn(std::uint16_t orientation, RotateFlipType applied);
+// The single turn that does what `first` and then `second` do.
+RotateFlipType ComposeTurns(RotateFlipType first, RotateFlipType second);
 
 // The name of a turn as the platform spells it, such as "Rotate90FlipNone".
 const char* RotateFlipTypeName(RotateFlipType type);

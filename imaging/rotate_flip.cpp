@@ -1,6 +1,6 @@
-// Turning a picture in place, and keeping its orientation item true to the turned pixels.
+// Turning a picture in place. The property items describe the file as stored, so they stay
+// exactly as they are; the picture remembers the turns instead.
 
-#include "imaging/byte_order.h"
 #include "imaging/gdiplus.h"
 #include "imaging/gp_image.h"
 #include "imaging/orientation.h"
@@ -10,28 +10,6 @@
 #include <new>
 
 namespace veltra::imaging {
-namespace {
-
-// After a turn the stored orientation would describe the old pixels; rewrite it so that the
-// upright view stays the same and the next report does not turn the picture again.
-void RewriteOrientation(GpImage& image, RotateFlipType applied)
-{
-    for (PropertyRecord& record : image.properties) {
-        if (record.id != PropertyTagOrientation)
-            continue;
-        if (record.type != PropertyTagTypeShort || record.value.size() != 2)
-            return;
-        const std::uint16_t stored = ReadLittle16(record.value, 0);
-        if (stored < 1 || stored > 8)
-            return;
-        const std::uint16_t turned = OrientationAfterTurn(stored, applied);
-        record.value[0] = static_cast<char>(turned & 0xFF);
-        record.value[1] = static_cast<char>(turned >> 8);
-        return;
-    }
-}
-
-}  // namespace
 
 GpStatus GdipImageRotateFlip(GpImage* image, RotateFlipType rfType)
 {
@@ -48,11 +26,19 @@ GpStatus GdipImageRotateFlip(GpImage* image, RotateFlipType rfType)
         if (turned.isNull() && !image->pixels.isNull())
             return OutOfMemory;
         image->pixels = std::move(turned);
-        RewriteOrientation(*image, rfType);
+        image->appliedTurn = ComposeTurns(image->appliedTurn, rfType);
         return Ok;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
     }
+}
+
+GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn)
+{
+    if (!image || !turn)
+        return InvalidParameter;
+    *turn = image->appliedTurn;
+    return Ok;
 }
 
 }  // namespace veltra::imaging

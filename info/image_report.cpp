@@ -6,6 +6,7 @@
 #include "info/property_list.h"
 
 #include <array>
+#include <cstdio>
 
 namespace veltra::info {
 
@@ -158,7 +159,11 @@ QString ColorSpaceText(std::uint16_t colorSpace)
 
 QString ResolutionText(REAL horizontal, REAL vertical, bool isJpeg)
 {
-    QString text = QString::asprintf("%.0fx%.0f", double(horizontal), double(vertical));
+    // C's printf, not Qt's formatting: an exact half goes to the even neighbour (62.5 gives 62),
+    // as the report has always written it, where Qt would round it away from zero.
+    char digits[2 * 48 + 2];
+    std::snprintf(digits, sizeof digits, "%.0fx%.0f", double(horizontal), double(vertical));
+    QString text = QString::fromLatin1(digits);
     // Only a JPEG's density is trusted; other formats often carry none and get a default.
     if (!isJpeg)
         text += QStringLiteral(" - 非JPG仅供参考");
@@ -202,10 +207,14 @@ bool GetImageInfo(GpImage* image, QString& text)
 
     const std::uint16_t orientation = ReadOrientation(image);
     const QString orientationText = OrientationText(orientation);
-    if (const std::optional<RotateFlipType> turn = UprightTurnFor(orientation)) {
-        // A failed turn leaves the picture as it was; the text still names the orientation.
+    // The orientation item always says how the file stored the pixels, so the turn it asks for
+    // is applied only to a picture still as decoded: every later report finds it upright
+    // already. A failed turn leaves the picture as it was; the text still names the value.
+    RotateFlipType applied = RotateNoneFlipNone;
+    const bool asStored =
+        GetImageAppliedTurn(image, &applied) == Ok && applied == RotateNoneFlipNone;
+    if (const std::optional<RotateFlipType> turn = UprightTurnFor(orientation); turn && asStored)
         GdipImageRotateFlip(image, *turn);
-    }
 
     // Read after the turn, so a quarter-turned picture reports its upright size.
     std::uint32_t width = 0;

@@ -488,6 +488,10 @@ def make_jpeg_fixtures():
                 (0x0128, SHORT, [2])]
     write("jpeg_jfif_72_dpi_over_exif_300.jpg",
           with_headers(colour, [jfif(1, 72, 72), exif("<", exif_300)]))
+    # Halves that printf's rounding sends to the even neighbour: 62.5 and 0.5 dots per inch.
+    halves_of_a_dot = [(0x011A, RATIONAL, [(125, 2)]), (0x011B, RATIONAL, [(1, 2)]),
+                       (0x0128, SHORT, [2])]
+    write("jpeg_exif_125_2_by_1_2_inch.jpg", with_headers(colour, [exif("<", halves_of_a_dot)]))
     write("jpeg_jfif_unit0_no_exif.jpg", with_headers(colour, [jfif(0, 2, 1)]))
     write("jpeg_no_density.jpg", with_headers(colour, []))
 
@@ -668,6 +672,7 @@ EXPECTED_TAGS = {
                                          "IFD0:ResolutionUnit": 3},
     "jpeg_exif_180x120_no_unit.jpg": {"IFD0:XResolution": 180, "IFD0:YResolution": 120},
     "jpeg_jfif_72_dpi_over_exif_300.jpg": {"JFIF:XResolution": 72, "IFD0:XResolution": 300},
+    "jpeg_exif_125_2_by_1_2_inch.jpg": {"IFD0:XResolution": 62.5, "IFD0:YResolution": 0.5},
     "jpeg_exif_orientation_6.jpg": {"IFD0:Orientation": 6, "File:ImageWidth": 16,
                                     "File:ImageHeight": 8, "File:YCbCrSubSampling": "1 1"},
     "gif_two_frames.gif": {"GIF:FrameCount": 2},

@@ -115,18 +115,25 @@ TEST_F(CliTest, ADoubleDashLetsAFileNameStartWithADash)
     EXPECT_EQ(run.out, QString::fromUtf8(kPlainPngReport));
 }
 
-// The report is the first one of the picture: a sideways photo shows its stored orientation
-// with the turn, and the size after the turn (exiftool: stored 600 x 450, orientation 6).
-TEST(CliCorpusTest, StoredOrientationSixShowsTheTurnAndTheTurnedSize)
+// A sideways photo shows its stored orientation with the turn, and the size after the turn
+// (exiftool: stored 600 x 450, orientation 6).
+TEST(CliCameraFileTest, StoredOrientationSixShowsTheTurnAndTheTurnedSize)
 {
-    const QString photo = QStringLiteral(VELTRA_CORPUS_DIR "/jpg/orientation/portrait_6.jpg");
-    if (!QFile::exists(photo))
-        GTEST_SKIP() << "corpus not present";
-    const ProgramRun run = RunInfo({photo});
+    const ProgramRun run =
+        RunInfo({QStringLiteral(VELTRA_CAMERA_FILES_DIR "/jpg/orientation/portrait_6.jpg")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith(QStringLiteral("文件类型：jpg\n尺寸：450x600\n")));
     EXPECT_TRUE(run.out.contains(QStringLiteral("\n旋转标志：6 [Rotate90FlipNone]\n")));
     EXPECT_TRUE(run.out.contains(QStringLiteral("\n Orientation:6\n")));
+}
+
+// Exif 125/2 by 1/2 dots per inch, written as C's printf writes them.
+TEST(CliFixtureTest, ExactHalvesOfADotRoundToTheEvenNeighbour)
+{
+    const ProgramRun run =
+        RunInfo({QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_exif_125_2_by_1_2_inch.jpg")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nDPI：62x0\n"))) << run.out.toStdString();
 }
 
 }  // namespace

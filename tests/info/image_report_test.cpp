@@ -109,17 +109,28 @@ TEST(ImageReportTest, TurnedJpegWithColourSpaceAndProperties)
     EXPECT_EQ(MarkerPosition(*image), QPoint(29, 0));
 }
 
-TEST(ImageReportTest, SecondReportOnATurnedPictureTurnsNothing)
+// The orientation item keeps saying what the file says, so every later report is the first
+// one again, word for word, while the picture stays turned once.
+TEST(ImageReportTest, LaterReportsOnATurnedPictureAreTheSameAndTurnNothing)
 {
     const ImagePtr image =
         Picture(ImageFormatJPEG, 40, 30, {PropertyRecord{PropertyTagOrientation, 3, Shorts({6})}});
-    Report(image.get());
-    // The service now holds the upright orientation, so the next report reads 1 and leaves
-    // the picture as the first one turned it.
+    const QString first = Report(image.get());
+    EXPECT_EQ(Report(image.get()), first);
     EXPECT_EQ(Report(image.get()),
               QStringLiteral("文件类型：jpg\n尺寸：30x40\n像素格式：24bppRGB\nDPI：72x72\n"
-                             "旋转标志：1\n其它属性：\n Orientation:1\n"));
+                             "旋转标志：6 [Rotate90FlipNone]\n其它属性：\n Orientation:6\n"));
     EXPECT_EQ(MarkerPosition(*image), QPoint(29, 0));
+}
+
+// A picture someone has turned already is not turned again for its orientation.
+TEST(ImageReportTest, APictureTurnedBeforeTheReportIsLeftAsItIs)
+{
+    const ImagePtr image =
+        Picture(ImageFormatJPEG, 40, 30, {PropertyRecord{PropertyTagOrientation, 3, Shorts({6})}});
+    ASSERT_EQ(GdipImageRotateFlip(image.get(), RotateNoneFlipX), Ok);
+    EXPECT_TRUE(Report(image.get()).startsWith(QStringLiteral("文件类型：jpg\n尺寸：40x30\n")));
+    EXPECT_EQ(MarkerPosition(*image), QPoint(39, 0));
 }
 
 struct FileTypeCase {
@@ -233,6 +244,9 @@ TEST(ResolutionTextTest, RoundsToWholeDotsAndNotesNonJpeg)
     EXPECT_EQ(ResolutionText(299.7f, 150.2f, true), QStringLiteral("300x150"));
     EXPECT_EQ(ResolutionText(0.0f, 0.0f, false), QStringLiteral("0x0 - 非JPG仅供参考"));
     EXPECT_EQ(ResolutionText(96.0f, 120.0f, false), QStringLiteral("96x120 - 非JPG仅供参考"));
+    // As C's printf writes them: an exact half goes to the even neighbour.
+    EXPECT_EQ(ResolutionText(62.5f, 0.5f, true), QStringLiteral("62x0"));
+    EXPECT_EQ(ResolutionText(1.5f, 2.5f, true), QStringLiteral("2x2"));
 }
 
 TEST(ImageReportTest, HorizontalResolutionComesFirst)
