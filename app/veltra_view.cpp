@@ -28,7 +28,26 @@ CVeltraView::CVeltraView(CVeltraDoc* document, PrinterSettings& printerSettings,
 void CVeltraView::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
+    // The document works in device pixels, so on a display with a device-pixel ratio above 1
+    // a picture that fits is drawn pixel for pixel instead of enlarged and soft.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1.0 / ratio, 1.0 / ratio);
+    painter.setFont(DeviceFont(ratio));
     OnDraw(&painter);
+}
+
+QRect CVeltraView::DeviceClientRect() const
+{
+    return QRect(QPoint(0, 0), (QSizeF(size()) * devicePixelRatioF()).toSize());
+}
+
+QFont CVeltraView::DeviceFont(qreal ratio) const
+{
+    // The window's font at the size it has on screen, counted in device pixels, so the report
+    // keeps its readable size whatever the ratio.
+    QFont font = this->font();
+    font.setPixelSize(qMax(1, qRound(QFontInfo(this->font()).pixelSize() * ratio)));
+    return font;
 }
 
 void CVeltraView::OnDraw(QPainter* pDC)
@@ -36,7 +55,7 @@ void CVeltraView::OnDraw(QPainter* pDC)
     if (!m_pDocument)
         return;
     QRect rect(0, 0, 0, 0);
-    rect = this->rect();
+    rect = DeviceClientRect();
     m_pDocument->Draw(pDC, &rect);
 }
 
@@ -96,13 +115,11 @@ bool CVeltraView::PrintDocument(QPrinter& printer)
 
 void CVeltraView::RenderPage(QPainter& painter, QSizeF printableSize)
 {
-    const QRect client = rect();
+    const QRect client = DeviceClientRect();
     painter.setTransform(PrintMapping(client.size(), printableSize));
-    // The window's font in window pixels, so the report wraps on paper exactly as on screen
-    // and the uniform scale then enlarges it with everything else.
-    QFont font = this->font();
-    font.setPixelSize(QFontInfo(this->font()).pixelSize());
-    painter.setFont(font);
+    // The window's font in the window's device pixels, so the report wraps on paper exactly
+    // as on screen and the uniform scale then enlarges it with everything else.
+    painter.setFont(DeviceFont(devicePixelRatioF()));
     // Only the window's area of the page is painted; the margins stay paper.
     painter.setClipRect(client);
     OnDraw(&painter);

@@ -43,9 +43,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Hands the painter and the client rectangle to the document, for the window and for
-    // printing alike.
+    // Hands the painter and the client rectangle, in device pixels, to the document, for the
+    // window and for printing alike.
     void OnDraw(QPainter* pDC);
+    QRect DeviceClientRect() const;
+    QFont DeviceFont(qreal ratio) const;
 
     CVeltraDoc* m_pDocument;
     PrinterSettings& m_printerSettings;

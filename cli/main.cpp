@@ -4,6 +4,7 @@
 #include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
 #include "imaging/gdiplus.h"
+#include "imaging/logging.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -54,14 +55,6 @@ Options ParseArguments(const QStringList& arguments)
     return options;
 }
 
-// Decoders report what they dislike about a file on standard error; here standard error
-// carries only this program's own messages, one per file that could not be loaded.
-void DropLibraryChatter(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
 void Print(std::FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -72,7 +65,9 @@ void Print(std::FILE* stream, const QString& text)
 
 int main(int argc, char** argv)
 {
-    qInstallMessageHandler(DropLibraryChatter);
+    // Standard error carries only this program's own messages, one per file that could not be
+    // loaded; what Qt and the decoders say goes to the log that QT_LOGGING_RULES turns on.
+    veltra::imaging::RouteLibraryMessagesToLog();
     QCoreApplication app(argc, argv);
     const Options options = ParseArguments(QCoreApplication::arguments());
     if (!options.error.isEmpty()) {

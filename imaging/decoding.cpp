@@ -4,6 +4,7 @@
 #include "imaging/format_sniffer.h"
 #include "imaging/gdiplus.h"
 #include "imaging/gp_image.h"
+#include "imaging/logging.h"
 #include "imaging/metadata_reader.h"
 #include "imaging/pixel_format_probe.h"
 #include "imaging/png_colour_key.h"
@@ -22,13 +23,16 @@ namespace {
 // Decoded pictures up to this many bytes of pixel memory are accepted.
 constexpr std::uint64_t kMaxPixelBytes = std::uint64_t{2} << 30;
 
-void RaiseDecoderAllocationLimit()
+void PrepareDecoders()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         // Qt refuses pictures above 256 MB by default; ours is the limit above (in MiB).
         QImageReader::setAllocationLimit(static_cast<int>(kMaxPixelBytes >> 20));
     });
+    // Decoders complain about damaged files on standard error; those messages belong in the
+    // log that a user can turn on, not on the terminal.
+    RouteLibraryMessagesToLog();
 }
 
 // Decodes the first frame with the named decoder, or with the one Qt picks by content when no
@@ -64,7 +68,7 @@ GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input,
 {
     if (!token || !input || input->GdiplusVersion != 1)
         return InvalidParameter;
-    RaiseDecoderAllocationLimit();
+    PrepareDecoders();
     *token = 1;
     return Ok;
 }
@@ -74,7 +78,7 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
     if (!bitmap)
         return InvalidParameter;
     *bitmap = nullptr;
-    RaiseDecoderAllocationLimit();
+    PrepareDecoders();
 
     QFile file(filename);
     if (!file.open(QIODevice::ReadOnly))
@@ -102,6 +106,7 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
         // of its own (a TGA file starts with bytes that the icon decoder claims); each
         // decoder is then asked by name before the file counts as undecodable.
         if (status == UnknownImageFormat && format == FileFormat::Unknown) {
+            qCInfo(lcImaging, "no decoder recognised the content; asking each by name");
             const QList<QByteArray> decoders = QImageReader::supportedImageFormats();
             for (const QByteArray& decoder : decoders) {
                 status = DecodeFirstFrame(bytes, decoder, &image->pixels);
@@ -109,8 +114,10 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
                     break;
             }
         }
-        if (status != Ok)
+        if (status != Ok) {
+            qCInfo(lcImaging) << "the first frame could not be decoded, status" << status;
             return status;
+        }
         if (format == FileFormat::Png) {
             if (std::optional<QImage> keyed = DecodeColourKeyedRgb16Png(bytes))
                 image->pixels = std::move(*keyed);

@@ -1,6 +1,7 @@
 #include "imaging/ifd_reader.h"
 
 #include "imaging/byte_order.h"
+#include "imaging/logging.h"
 
 #include <algorithm>
 #include <array>
@@ -141,22 +142,33 @@ public:
     // before: a pointer back to an earlier directory would otherwise repeat it forever.
     std::optional<Directory> readDirectory(std::uint32_t offset)
     {
-        if (!m_visited.insert(offset).second)
+        if (!m_visited.insert(offset).second) {
+            qCInfo(lcImaging, "directory at offset %u was read already; the pointer is ignored",
+                   offset);
             return std::nullopt;
+        }
         const auto size = static_cast<std::uint64_t>(m_tiff.size());
-        if (!RangeInside(offset, 2, size))
+        if (!RangeInside(offset, 2, size)) {
+            qCInfo(lcImaging, "directory at offset %u lies outside the data; ignored", offset);
             return std::nullopt;
+        }
         const std::uint16_t storedCount = Read16(m_tiff, offset, m_order);
         const std::uint64_t firstEntry = std::uint64_t{offset} + 2;
 
         Directory directory;
         const int readable = std::min<int>(storedCount, kMaxEntriesPerDirectory);
+        if (readable < storedCount)
+            qCInfo(lcImaging, "directory at offset %u claims %u entries; only %d are read",
+                   offset, storedCount, readable);
         directory.entries.reserve(static_cast<std::size_t>(readable));
         for (int index = 0; index < readable; ++index) {
             const std::uint64_t at = firstEntry + static_cast<std::uint64_t>(index) * kEntrySize;
             // A truncated directory ends where the structure ends.
-            if (!RangeInside(at, kEntrySize, size))
+            if (!RangeInside(at, kEntrySize, size)) {
+                qCInfo(lcImaging, "directory at offset %u is cut off after %d entries", offset,
+                       index);
                 break;
+            }
             directory.entries.push_back(readEntry(static_cast<qsizetype>(at)));
         }
         const std::uint64_t nextAt = firstEntry + std::uint64_t{storedCount} * kEntrySize;
@@ -198,18 +210,26 @@ private:
         entry.type = Read16(m_tiff, at + 2, m_order);
         entry.count = Read32(m_tiff, at + 4, m_order);
         const std::uint64_t elementSize = ElementSize(entry.type);
-        if (elementSize == 0)
+        if (elementSize == 0) {
+            qCInfo(lcImaging, "tag 0x%04x has unknown type %u; skipped", entry.tag, entry.type);
             return entry;
+        }
         // Offsets in a TIFF structure are 32-bit, so a value of 4 GiB or more cannot be
         // inside it; checking here keeps a wrapped product from passing as a small size.
-        if (entry.count > std::numeric_limits<std::uint32_t>::max() / elementSize)
+        if (entry.count > std::numeric_limits<std::uint32_t>::max() / elementSize) {
+            qCInfo(lcImaging, "tag 0x%04x claims %u values, more than any file holds; skipped",
+                   entry.tag, entry.count);
             return entry;
+        }
         const std::uint64_t byteCount = entry.count * elementSize;
         std::uint64_t valueAt = static_cast<std::uint64_t>(at) + 8;
         if (byteCount > kInlineValueSize)
             valueAt = Read32(m_tiff, at + 8, m_order);
-        if (!RangeInside(valueAt, byteCount, static_cast<std::uint64_t>(m_tiff.size())))
+        if (!RangeInside(valueAt, byteCount, static_cast<std::uint64_t>(m_tiff.size()))) {
+            qCInfo(lcImaging, "tag 0x%04x: its %llu value bytes lie outside the data; skipped",
+                   entry.tag, static_cast<unsigned long long>(byteCount));
             return entry;
+        }
         entry.stored = m_tiff.sliced(static_cast<qsizetype>(valueAt),
                                      static_cast<qsizetype>(byteCount));
         return entry;

@@ -13,9 +13,11 @@
 #include "document/veltra_doc.h"
 
 #include <QAction>
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -207,6 +209,16 @@ TEST_F(StartupTest, SettingsTranslationsAndDesktopEntry)
         QString::fromUtf8(app_test::ReadBytes(QStringLiteral(VELTRA_SOURCE_DIR "/app/veltra.desktop")));
     EXPECT_TRUE(desktop.contains(QStringLiteral("\nIcon=veltra\n")));
     EXPECT_TRUE(desktop.contains(QStringLiteral("\nExec=veltra %f\n")));
+}
+
+// The file dialogs take dates and sizes from the system locale; whatever the session's, they
+// are written the Chinese way, beside the Chinese labels.
+TEST(ChineseConventionsTest, DialogsWriteDatesTheChineseWay)
+{
+    EXPECT_EQ(QLocale::system().name(), QStringLiteral("zh_CN"));
+    EXPECT_EQ(QLocale::system().toString(QDate(2026, 5, 20), QLocale::ShortFormat),
+              QStringLiteral("2026/5/20"));
+    EXPECT_EQ(QLocale().name(), QStringLiteral("zh_CN"));
 }
 
 TEST_F(StartupTest, OpenFailureMessagesNameTheReason)
