@@ -11,11 +11,10 @@ namespace veltra {
 
 namespace {
 
+// The square sizes the icon is drawn at, smallest first.
 constexpr std::array kIconSizes{16, 24, 32, 48, 64, 72, 80, 96, 128, 256};
 
 }  // namespace
-
-std::span<const int> ApplicationIconSizes() { return kIconSizes; }
 
 QIcon ApplicationIcon()
 {

@@ -15,6 +15,16 @@
 
 namespace {
 
+// Answers the watermark chooser with one file.
+class WatermarkPrompts : public veltra::UnattendedPrompts {
+public:
+    explicit WatermarkPrompts(QString path) : m_path(std::move(path)) {}
+    std::optional<QString> ChooseWatermarkFile() override { return m_path; }
+
+private:
+    QString m_path;
+};
+
 // A 6000 x 4000 photo-like JPEG, made once per run.
 QString LargePhoto(const QTemporaryDir& directory)
 {
@@ -53,22 +63,20 @@ BENCHMARK(BM_RepaintLargePhoto)->Unit(benchmark::kMillisecond);
 void BM_RepaintLargePhotoWithTiledWatermark(benchmark::State& state)
 {
     QTemporaryDir directory;
-    veltra::UnattendedPrompts prompts;
-    veltra::CVeltraDoc document(prompts);
-    document.OnOpenDocument(LargePhoto(directory));
     QImage mark(300, 120, QImage::Format_ARGB32);
     mark.fill(QColor(200, 0, 0, 150));
     const QString markPath = directory.filePath(QStringLiteral("mark.png"));
     mark.save(markPath);
-    veltra::imaging::GpBitmap* watermark = nullptr;
-    veltra::imaging::GdipCreateBitmapFromFile(markPath, &watermark);
-    document.m_pWatermark.reset(watermark);
-    document.m_nWatermarkFlags = veltra::FLAG_WATERMARK_TILE;
+    WatermarkPrompts markPrompts(markPath);
+    veltra::CVeltraDoc markedDocument(markPrompts);
+    markedDocument.OnOpenDocument(LargePhoto(directory));
+    markedDocument.OnWatermarkLoad();
+    markedDocument.OnWatermarkTile();
     QImage window(1280, 800, QImage::Format_ARGB32_Premultiplied);
     const QRect client = window.rect();
     for (auto _ : state) {
         QPainter painter(&window);
-        document.Draw(&painter, &client);
+        markedDocument.Draw(&painter, &client);
     }
 }
 BENCHMARK(BM_RepaintLargePhotoWithTiledWatermark)->Unit(benchmark::kMillisecond);
@@ -81,7 +89,7 @@ void BM_LoadLargePhoto(benchmark::State& state)
     for (auto _ : state) {
         veltra::CVeltraDoc document(prompts);
         document.OnOpenDocument(path);
-        benchmark::DoNotOptimize(document.m_pImage);
+        benchmark::DoNotOptimize(document.image());
     }
 }
 BENCHMARK(BM_LoadLargePhoto)->Unit(benchmark::kMillisecond)->Iterations(3);

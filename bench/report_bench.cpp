@@ -1,10 +1,9 @@
 // What reading a camera photo's metadata and building its report costs, next to decoding
 // its pixels. The report path must stay far cheaper than the decode.
 
-#include "imaging/format_sniffer.h"
+#include "formats/format_registry.h"
 #include "imaging/gdiplus.h"
 #include "imaging/image_handles.h"
-#include "imaging/metadata_reader.h"
 #include "info/image_report.h"
 
 #include <QBuffer>
@@ -34,8 +33,8 @@ void BM_ReadMetadata(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        PropertyRecords records = ReadMetadata(bytes, SniffFileFormat(bytes));
-        benchmark::DoNotOptimize(records);
+        FileFacts facts = ReaderFor(bytes).read(bytes);
+        benchmark::DoNotOptimize(facts);
     }
 }
 BENCHMARK(BM_ReadMetadata)->Unit(benchmark::kMicrosecond);

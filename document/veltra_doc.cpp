@@ -13,10 +13,10 @@ using namespace imaging;
 
 CVeltraDoc::CVeltraDoc(DocumentPrompts& prompts, QObject* parent)
     : QObject(parent),
+      m_prompts(prompts),
       m_clrBackground(RGB(192, 192, 192)),
       m_nWatermarkFlags(0),
-      m_ptWatermark(0, 0),
-      m_prompts(prompts)
+      m_ptWatermark(0, 0)
 {
 }
 

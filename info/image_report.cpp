@@ -1,8 +1,8 @@
 #include "info/image_report.h"
 
-#include "imaging/byte_order.h"
 #include "imaging/gdiplus.h"
 #include "imaging/orientation.h"
+#include "item_bytes.h"
 #include "info/property_list.h"
 
 #include <array>
@@ -61,14 +61,6 @@ constexpr std::array<ColorSpaceRow, 2> kColorSpaces{{
     {0xFFFF, u"未校准"},
 }};
 
-// The value bytes that lie behind the record in the item's buffer.
-QByteArrayView ValueBytes(const PropertyItem& item)
-{
-    if (item.value == nullptr)
-        return {};
-    return QByteArrayView(static_cast<const char*>(item.value), qsizetype{item.length});
-}
-
 // The Exif colour space, when the picture declares it as a SHORT. Only the first element
 // counts; a value too short for one element still gives what it holds.
 QString ReadColorSpaceText(GpImage* image)
@@ -80,7 +72,7 @@ QString ReadColorSpaceText(GpImage* image)
     const QByteArrayView bytes = ValueBytes(*buffer->item());
     std::uint16_t colorSpace = 0;
     if (bytes.size() >= 2)
-        colorSpace = ReadLittle16(bytes, 0);
+        colorSpace = Little16At(bytes, 0);
     else if (bytes.size() == 1)
         colorSpace = ByteAt(bytes, 0);
     return ColorSpaceText(colorSpace);
@@ -96,7 +88,7 @@ std::uint16_t ReadOrientation(GpImage* image)
     const PropertyItem& item = *buffer->item();
     if (item.type != PropertyTagTypeShort || item.length != 2)
         return 0;
-    return ReadLittle16(ValueBytes(item), 0);
+    return Little16At(ValueBytes(item), 0);
 }
 
 }  // namespace
@@ -109,11 +101,6 @@ std::span<const FileTypeRow> FileTypeTable()
 std::span<const PixelFormatRow> PixelFormatTable()
 {
     return kPixelFormats;
-}
-
-std::span<const ColorSpaceRow> ColorSpaceTable()
-{
-    return kColorSpaces;
 }
 
 const FileTypeRow* FindFileType(const GUID& format)

@@ -1,6 +1,6 @@
 #include "info/value_format.h"
 
-#include "imaging/byte_order.h"
+#include "item_bytes.h"
 #include "info/metadata_text.h"
 
 #include <cstdint>
@@ -52,25 +52,22 @@ ElementRule RuleFor(std::uint16_t type)
 
 QString ElementText(ElementKind kind, QByteArrayView bytes, qsizetype at)
 {
-    using imaging::ByteAt;
-    using imaging::ReadLittle16;
-    using imaging::ReadLittle32;
     switch (kind) {
     case ElementKind::UnsignedByte:
         return QString::number(ByteAt(bytes, at));
     case ElementKind::SignedShort:
-        return QString::number(static_cast<std::int16_t>(ReadLittle16(bytes, at)));
+        return QString::number(static_cast<std::int16_t>(Little16At(bytes, at)));
     case ElementKind::UnsignedLong:
-        return QString::number(ReadLittle32(bytes, at));
+        return QString::number(Little32At(bytes, at));
     case ElementKind::SignedLong:
-        return QString::number(static_cast<std::int32_t>(ReadLittle32(bytes, at)));
+        return QString::number(static_cast<std::int32_t>(Little32At(bytes, at)));
     case ElementKind::UnsignedRational:
         // Numerator and denominator as stored: never reduced, never divided.
-        return QString::number(ReadLittle32(bytes, at)) + u'/'
-            + QString::number(ReadLittle32(bytes, at + 4));
+        return QString::number(Little32At(bytes, at)) + u'/'
+            + QString::number(Little32At(bytes, at + 4));
     case ElementKind::SignedRational:
-        return QString::number(static_cast<std::int32_t>(ReadLittle32(bytes, at))) + u'/'
-            + QString::number(static_cast<std::int32_t>(ReadLittle32(bytes, at + 4)));
+        return QString::number(static_cast<std::int32_t>(Little32At(bytes, at))) + u'/'
+            + QString::number(static_cast<std::int32_t>(Little32At(bytes, at + 4)));
     }
     return {};
 }

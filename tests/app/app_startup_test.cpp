@@ -88,7 +88,7 @@ TEST_F(StartupTest, WithoutArgumentsShowsAnUntitledFrame)
     ASSERT_NE(app.GetMainWnd(), nullptr);
     EXPECT_TRUE(app.GetMainWnd()->isVisible());
     EXPECT_EQ(app.GetMainWnd()->windowTitle(), QStringLiteral("无标题 - Veltra"));
-    EXPECT_EQ(app.GetDocument()->m_pImage, nullptr);
+    EXPECT_EQ(app.GetDocument()->image(), nullptr);
     EXPECT_TRUE(m_prompts.shown.empty());
     // The empty list shows its greyed stand-in.
     EXPECT_EQ(FileMenuEntry(app, 6)->text(), QStringLiteral("最近的文件"));
@@ -117,7 +117,7 @@ TEST_F(StartupTest, UndecodableFileShowsTheLoadFailureThenTheFrame)
     EXPECT_EQ(m_prompts.shown,
               (std::vector<Shown>{{QStringLiteral("文件加载失败"), Shown::Kind::Error}}));
     EXPECT_TRUE(app.GetMainWnd()->isVisible());
-    EXPECT_EQ(app.GetDocument()->m_pImage, nullptr);
+    EXPECT_EQ(app.GetDocument()->image(), nullptr);
     EXPECT_EQ(app.GetMainWnd()->windowTitle(), QStringLiteral("notes.jpg - Veltra"));
     ASSERT_EQ(app.GetRecentFileList().GetCount(), 1);
     EXPECT_EQ(app.GetRecentFileList()[0], QFileInfo(text).absoluteFilePath());
@@ -129,7 +129,7 @@ TEST_F(StartupTest, PictureNamedOnTheCommandLineIsShown)
         app_test::WritePicture(m_files, QStringLiteral("photo.png"), QSize(20, 10), Qt::red);
     CVeltraApp app(m_prompts);
     ASSERT_TRUE(app.InitInstance({path}));
-    EXPECT_NE(app.GetDocument()->m_pImage, nullptr);
+    EXPECT_NE(app.GetDocument()->image(), nullptr);
     EXPECT_EQ(app.GetMainWnd()->windowTitle(), QStringLiteral("photo.png - Veltra"));
     EXPECT_TRUE(m_prompts.shown.empty());
 }
@@ -191,7 +191,7 @@ TEST_F(StartupTest, RecentEntryOfAVanishedFileIsReportedAndDropped)
     EXPECT_EQ(app.GetRecentFileList().GetCount(), 0);
     EXPECT_EQ(FileMenuEntry(app, 6)->text(), QStringLiteral("最近的文件"));
     // The document still shows what it showed.
-    EXPECT_NE(app.GetDocument()->m_pImage, nullptr);
+    EXPECT_NE(app.GetDocument()->image(), nullptr);
 }
 
 TEST_F(StartupTest, SettingsTranslationsAndDesktopEntry)

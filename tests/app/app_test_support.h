@@ -5,6 +5,8 @@
 // pixel helpers.
 
 #include "app/shell_prompts.h"
+#include "support/prepared_replies.h"
+#include "support/test_files.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -60,26 +62,10 @@ public:
     {
         shown.push_back({text, Shown::Kind::Framework});
     }
-    std::optional<COLORREF> ChooseColor(COLORREF) override { return Next(colorReplies); }
-    std::optional<QString> ChooseWatermarkFile() override { return Next(watermarkReplies); }
-    std::optional<QString> ChooseExportFile() override { return Next(exportReplies); }
-    std::optional<QString> ChooseFileToOpen() override { return Next(openReplies); }
-
-private:
-    template <typename T>
-    static std::optional<T> Next(std::deque<std::optional<T>>& replies)
-    {
-        if (replies.empty()) {
-            ADD_FAILURE() << "a chooser was asked without a prepared reply";
-            return std::nullopt;
-        }
-        // Built up by hand: copying the optional whole trips a false uninitialised-use warning.
-        std::optional<T> reply;
-        if (replies.front())
-            reply.emplace(*replies.front());
-        replies.pop_front();
-        return reply;
-    }
+    std::optional<COLORREF> ChooseColor(COLORREF) override { return test::NextReply(colorReplies); }
+    std::optional<QString> ChooseWatermarkFile() override { return test::NextReply(watermarkReplies); }
+    std::optional<QString> ChooseExportFile() override { return test::NextReply(exportReplies); }
+    std::optional<QString> ChooseFileToOpen() override { return test::NextReply(openReplies); }
 };
 
 // Points the user's settings at a directory of the test's own for as long as it lives, so
@@ -101,31 +87,17 @@ private:
     QTemporaryDir m_dir;
 };
 
-// A PNG of one colour, written for the test.
+// An opaque PNG of one colour, written for the test.
 inline QString WritePicture(const QTemporaryDir& dir, const QString& name, QSize size,
                             QColor colour)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
-    const QString path = dir.filePath(name);
-    EXPECT_TRUE(image.save(path, "PNG")) << path.toStdString();
-    return path;
+    return test::WritePicture(dir, name, image);
 }
 
-inline QString WriteBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return path;
-}
-
-inline QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 // Shows the window and makes it the active one, which window-wide shortcuts need. Events
 // are processed until the window system reports it active, at most a bounded number of

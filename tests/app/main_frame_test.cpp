@@ -287,7 +287,7 @@ TEST_F(MainFrameTest, SaveKeyNeverTouchesTheOpenedFile)
 
     EXPECT_EQ(app_test::ReadBytes(path), before);
     EXPECT_EQ(QFileInfo(path).lastModified(), modifiedBefore);
-    EXPECT_NE(m_doc->m_pImage, nullptr);
+    EXPECT_NE(m_doc->image(), nullptr);
     EXPECT_EQ(m_frame->windowTitle(), QStringLiteral("kept.png - Veltra"));
     EXPECT_TRUE(m_prompts.shown.empty());
 }
@@ -307,9 +307,9 @@ TEST_F(MainFrameTest, EditAndPaneKeysChangeNothing)
         SCOPED_TRACE(QKeySequence(key).toString().toStdString());
         EXPECT_TRUE(app_test::PressShortcut(*m_frame, key));
         QCoreApplication::processEvents();
-        EXPECT_NE(m_doc->m_pImage, nullptr);
-        EXPECT_EQ(m_doc->m_nWatermarkFlags, 0u);
-        EXPECT_EQ(m_doc->m_clrBackground, RGB(192, 192, 192));
+        EXPECT_NE(m_doc->image(), nullptr);
+        EXPECT_EQ(m_doc->watermarkFlags(), 0u);
+        EXPECT_EQ(m_doc->backgroundColor(), RGB(192, 192, 192));
         EXPECT_EQ(m_frame->windowTitle(), QStringLiteral("still.png - Veltra"));
         EXPECT_TRUE(m_frame->GetToolBar()->isVisible());
     }
@@ -323,7 +323,7 @@ TEST_F(MainFrameTest, NewDocumentKeyKeepsThePictureUnderTheUntitledName)
     ASSERT_TRUE(app_test::ActivateWindow(*m_frame));
     EXPECT_TRUE(app_test::PressShortcut(*m_frame, Qt::CTRL | Qt::Key_N));
     EXPECT_EQ(m_frame->windowTitle(), QStringLiteral("无标题 - Veltra"));
-    EXPECT_NE(m_doc->m_pImage, nullptr);
+    EXPECT_NE(m_doc->image(), nullptr);
 }
 
 TEST_F(MainFrameTest, OpenKeyOpensTheChosenFileAndListsIt)
@@ -334,7 +334,7 @@ TEST_F(MainFrameTest, OpenKeyOpensTheChosenFileAndListsIt)
     ASSERT_TRUE(app_test::ActivateWindow(*m_frame));
     EXPECT_TRUE(app_test::PressShortcut(*m_frame, Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(m_frame->windowTitle(), QStringLiteral("chosen.png - Veltra"));
-    EXPECT_NE(m_doc->m_pImage, nullptr);
+    EXPECT_NE(m_doc->image(), nullptr);
     ASSERT_EQ(m_app.GetRecentFileList().GetCount(), 1);
     EXPECT_EQ(m_app.GetRecentFileList()[0], QFileInfo(path).absoluteFilePath());
     // The File menu's seventh entry is now the first of the list, and it can be chosen.
@@ -355,17 +355,17 @@ TEST_F(MainFrameTest, DocumentButtonsShowTheHandlersMarks)
         EXPECT_FALSE(button->isChecked());
 
     fit->trigger();
-    EXPECT_EQ(m_doc->m_nWatermarkFlags, FLAG_WATERMARK_FIT);
+    EXPECT_EQ(m_doc->watermarkFlags(), FLAG_WATERMARK_FIT);
     EXPECT_TRUE(fit->isChecked());
     fit->trigger();
-    EXPECT_EQ(m_doc->m_nWatermarkFlags, 0u);
+    EXPECT_EQ(m_doc->watermarkFlags(), 0u);
     EXPECT_FALSE(fit->isChecked());
 
     // Loading a watermark with no mode set turns show and fit on: three buttons pressed.
     m_prompts.watermarkReplies.push_back(
         app_test::WritePicture(m_files, QStringLiteral("mark.png"), QSize(4, 4), Qt::green));
     load->trigger();
-    EXPECT_NE(m_doc->m_pWatermark, nullptr);
+    EXPECT_NE(m_doc->watermark(), nullptr);
     EXPECT_TRUE(load->isChecked());
     EXPECT_TRUE(fit->isChecked());
     EXPECT_TRUE(show->isChecked());
@@ -374,7 +374,7 @@ TEST_F(MainFrameTest, DocumentButtonsShowTheHandlersMarks)
     // A button without a mark of its own does not stay pressed after its command.
     m_prompts.colorReplies.push_back(RGB(0, 0, 255));
     background->trigger();
-    EXPECT_EQ(m_doc->m_clrBackground, RGB(0, 0, 255));
+    EXPECT_EQ(m_doc->backgroundColor(), RGB(0, 0, 255));
     EXPECT_FALSE(background->isChecked());
     EXPECT_TRUE(background->isEnabled());
 

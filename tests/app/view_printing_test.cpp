@@ -8,6 +8,7 @@
 #include "app/printer_settings.h"
 #include "app/veltra_view.h"
 #include "document/veltra_doc.h"
+#include "support/document_test_access.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -37,7 +38,7 @@ protected:
         const QString path =
             app_test::WritePicture(m_files, QStringLiteral("red.png"), QSize(200, 100), Qt::red);
         ASSERT_TRUE(m_doc.OnOpenDocument(path));
-        ASSERT_NE(m_doc.m_pImage, nullptr);
+        ASSERT_NE(m_doc.image(), nullptr);
     }
 
     QTemporaryDir m_files;
@@ -70,7 +71,7 @@ TEST_F(ViewTest, ReportIsWrittenInTheBackgroundsComplement)
     const QRect topBand(0, 0, 100, 40);
     EXPECT_GT(CountPixels(shot, kGreyComplement, topBand), 0);
 
-    m_doc.m_clrBackground = RGB(0, 0, 255);
+    DocumentTestAccess::SetBackgroundColor(m_doc, RGB(0, 0, 255));
     shot = m_view.grab().toImage();
     EXPECT_EQ(shot.pixel(399, 299) & 0xFFFFFF, Opaque(0, 0, 255) & 0xFFFFFF);
     EXPECT_GT(CountPixels(shot, Opaque(255, 255, 0), topBand), 0);

@@ -33,15 +33,15 @@ class WatermarkLoadFlagsTest : public DocumentCommandsTest,
 
 TEST_P(WatermarkLoadFlagsTest, ShowAndFitAreAddedOnlyWhenNeitherFitNorTileIsSet)
 {
-    doc.m_nWatermarkFlags = GetParam().before;
-    doc.m_ptWatermark = QPoint(7, 9);
+    DocumentTestAccess::SetWatermarkFlags(doc, GetParam().before);
+    DocumentTestAccess::SetWatermarkPosition(doc, QPoint(7, 9));
     RepaintCounter repaints(doc);
     LoadWatermark(doc, prompts, MarkFile());
 
-    ASSERT_NE(doc.m_pWatermark, nullptr);
-    EXPECT_EQ(PictureSize(doc.m_pWatermark.get()), QSize(10, 6));
-    EXPECT_EQ(doc.m_nWatermarkFlags, GetParam().after);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(-1, -1));
+    ASSERT_NE(doc.watermark(), nullptr);
+    EXPECT_EQ(PictureSize(doc.watermark()), QSize(10, 6));
+    EXPECT_EQ(doc.watermarkFlags(), GetParam().after);
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(-1, -1));
     EXPECT_EQ(repaints.count, 1);
     EXPECT_TRUE(prompts.messages.empty());
 }
@@ -66,8 +66,8 @@ class NoWatermarkTest : public DocumentCommandsTest,
 
 TEST_P(NoWatermarkTest, FlagsPositionAndViewStayAsTheyWere)
 {
-    doc.m_nWatermarkFlags = FLAG_WATERMARK_SHOW;
-    doc.m_ptWatermark = QPoint(7, 9);
+    DocumentTestAccess::SetWatermarkFlags(doc, FLAG_WATERMARK_SHOW);
+    DocumentTestAccess::SetWatermarkPosition(doc, QPoint(7, 9));
     RepaintCounter repaints(doc);
     if (GetParam().cancelled)
         prompts.watermarkReplies.push_back(std::nullopt);
@@ -75,9 +75,9 @@ TEST_P(NoWatermarkTest, FlagsPositionAndViewStayAsTheyWere)
         prompts.watermarkReplies.push_back(WriteBytes(dir, QStringLiteral("notes.png"), "text\n"));
     doc.OnWatermarkLoad();
 
-    EXPECT_EQ(doc.m_pWatermark, nullptr);
-    EXPECT_EQ(doc.m_nWatermarkFlags, FLAG_WATERMARK_SHOW);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(7, 9));
+    EXPECT_EQ(doc.watermark(), nullptr);
+    EXPECT_EQ(doc.watermarkFlags(), FLAG_WATERMARK_SHOW);
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(7, 9));
     EXPECT_EQ(repaints.count, 0);
     EXPECT_EQ(prompts.messages, GetParam().messages);
 }
@@ -92,30 +92,30 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DocumentCommandsTest, SecondLoadRemovesTheWatermarkAndKeepsFlagsAndPosition)
 {
     LoadWatermark(doc, prompts, MarkFile());
-    ASSERT_NE(doc.m_pWatermark, nullptr);
-    doc.m_ptWatermark = QPoint(30, 40);
+    ASSERT_NE(doc.watermark(), nullptr);
+    DocumentTestAccess::SetWatermarkPosition(doc, QPoint(30, 40));
     RepaintCounter repaints(doc);
 
     doc.OnWatermarkLoad();
-    EXPECT_EQ(doc.m_pWatermark, nullptr);
-    EXPECT_EQ(doc.m_nWatermarkFlags, 3u);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(30, 40));
+    EXPECT_EQ(doc.watermark(), nullptr);
+    EXPECT_EQ(doc.watermarkFlags(), 3u);
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(30, 40));
     EXPECT_EQ(repaints.count, 1);
     EXPECT_EQ(prompts.watermarkAsked, 1);  // removal asks nothing
 }
 
 TEST_F(DocumentCommandsTest, TilingOnUnsetsOnlyXAndTilingOffKeepsThePosition)
 {
-    doc.m_ptWatermark = QPoint(30, 40);
+    DocumentTestAccess::SetWatermarkPosition(doc, QPoint(30, 40));
     RepaintCounter repaints(doc);
     doc.OnWatermarkTile();
-    EXPECT_EQ(doc.m_nWatermarkFlags, FLAG_WATERMARK_TILE);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(-1, 40));
+    EXPECT_EQ(doc.watermarkFlags(), FLAG_WATERMARK_TILE);
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(-1, 40));
 
-    doc.m_ptWatermark = QPoint(12, 13);
+    DocumentTestAccess::SetWatermarkPosition(doc, QPoint(12, 13));
     doc.OnWatermarkTile();
-    EXPECT_EQ(doc.m_nWatermarkFlags, 0u);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(12, 13));
+    EXPECT_EQ(doc.watermarkFlags(), 0u);
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(12, 13));
     EXPECT_EQ(repaints.count, 2);
 }
 
@@ -133,13 +133,13 @@ TEST_P(FlagToggleTest, TwiceSetsThenClearsItsBitAlone)
     const std::uint32_t others = (FLAG_WATERMARK_SHOW | FLAG_WATERMARK_FIT | FLAG_WATERMARK_TILE |
                                   FLAG_REGION_OUTLINE) &
                                  ~GetParam().bit;
-    doc.m_nWatermarkFlags = others;
+    DocumentTestAccess::SetWatermarkFlags(doc, others);
     RepaintCounter repaints(doc);
 
     EXPECT_TRUE(doc.OnCmdMsg(GetParam().id));
-    EXPECT_EQ(doc.m_nWatermarkFlags, others | GetParam().bit);
+    EXPECT_EQ(doc.watermarkFlags(), others | GetParam().bit);
     EXPECT_TRUE(doc.OnCmdMsg(GetParam().id));
-    EXPECT_EQ(doc.m_nWatermarkFlags, others);
+    EXPECT_EQ(doc.watermarkFlags(), others);
     EXPECT_EQ(repaints.count, 2);
 }
 
@@ -163,7 +163,7 @@ TEST_P(UpdateRuleTest, ExactlyOneCallShowsTheState)
 {
     if (GetParam().watermarkHeld)
         LoadWatermark(doc, prompts, MarkFile());
-    doc.m_nWatermarkFlags = GetParam().flags;
+    DocumentTestAccess::SetWatermarkFlags(doc, GetParam().flags);
     RecordingCmdUI ui;
     EXPECT_TRUE(doc.OnUpdateCmdUI(GetParam().id, ui));
     EXPECT_EQ(ui.calls, std::vector{GetParam().expected});
@@ -198,10 +198,10 @@ class UnlistedIdTest : public DocumentCommandsTest,
 
 TEST_P(UnlistedIdTest, ReservedIdsAreTakenAndIgnoredOthersAreNotTaken)
 {
-    doc.m_nWatermarkFlags = FLAG_WATERMARK_SHOW;
+    DocumentTestAccess::SetWatermarkFlags(doc, FLAG_WATERMARK_SHOW);
     RepaintCounter repaints(doc);
     EXPECT_EQ(doc.OnCmdMsg(GetParam().id), GetParam().taken);
-    EXPECT_EQ(doc.m_nWatermarkFlags, FLAG_WATERMARK_SHOW);
+    EXPECT_EQ(doc.watermarkFlags(), FLAG_WATERMARK_SHOW);
     EXPECT_EQ(repaints.count, 0);
     EXPECT_EQ(prompts.watermarkAsked + prompts.exportAsked, 0);
     EXPECT_TRUE(prompts.colorInitials.empty());

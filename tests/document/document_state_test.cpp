@@ -33,11 +33,11 @@ protected:
 
 TEST_F(DocumentStateTest, InitialValues)
 {
-    EXPECT_EQ(doc.m_clrBackground, 0xC0C0C0u);
-    EXPECT_EQ(doc.m_pImage, nullptr);
-    EXPECT_EQ(doc.m_pWatermark, nullptr);
-    EXPECT_EQ(doc.m_nWatermarkFlags, 0u);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(0, 0));
+    EXPECT_EQ(doc.backgroundColor(), 0xC0C0C0u);
+    EXPECT_EQ(doc.image(), nullptr);
+    EXPECT_EQ(doc.watermark(), nullptr);
+    EXPECT_EQ(doc.watermarkFlags(), 0u);
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(0, 0));
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("无标题"));
 }
 
@@ -46,8 +46,8 @@ TEST_F(DocumentStateTest, LoadHoldsThePictureAndAsksForARepaint)
     const QString path = WriteBlue(QStringLiteral("blue.png"), QSize(40, 30));
     RepaintCounter repaints(doc);
     ASSERT_TRUE(doc.OnOpenDocument(path));
-    ASSERT_NE(doc.m_pImage, nullptr);
-    EXPECT_EQ(PictureSize(doc.m_pImage.get()), QSize(40, 30));
+    ASSERT_NE(doc.image(), nullptr);
+    EXPECT_EQ(PictureSize(doc.image()), QSize(40, 30));
     EXPECT_GE(repaints.count, 1);
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("blue.png"));
@@ -66,7 +66,7 @@ TEST_P(FailedLoadTest, ReportsReleasesThePreviousPictureAndRepaintsTheBackground
     RepaintCounter repaints(doc);
 
     EXPECT_TRUE(doc.OnOpenDocument(bad));
-    EXPECT_EQ(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.image(), nullptr);
     EXPECT_GE(repaints.count, 1);
     EXPECT_EQ(prompts.messages, std::vector{kLoadFailed});
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("bad.jpg"));
@@ -118,7 +118,7 @@ TEST_F(DocumentStateTest, AnUndecodableFileWritesNothingToStandardError)
     const QString bad = WriteBytes(dir, QStringLiteral("x.jpg"), QByteArray(64, '\x02'));
     StandardErrorCapture capture;
     EXPECT_TRUE(doc.OnOpenDocument(bad));
-    EXPECT_EQ(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.image(), nullptr);
     EXPECT_EQ(capture.Text(), QByteArray());
 }
 
@@ -130,11 +130,11 @@ TEST_P(UnopenablePathTest, LeavesTheDocumentAlone)
     const QString first = WriteBlue(QStringLiteral("first.png"));
     ASSERT_TRUE(doc.OnOpenDocument(first));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.png")));
-    imaging::GpImage* held = doc.m_pImage.get();
+    imaging::GpImage* held = doc.image();
     RepaintCounter repaints(doc);
 
     EXPECT_FALSE(doc.OnOpenDocument(dir.filePath(QString::fromUtf8(GetParam()))));
-    EXPECT_EQ(doc.m_pImage.get(), held);
+    EXPECT_EQ(doc.image(), held);
     EXPECT_EQ(doc.GetPathName(), QFileInfo(first).absoluteFilePath());
     EXPECT_EQ(repaints.count, 0);
     EXPECT_TRUE(prompts.messages.empty());
@@ -146,14 +146,14 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnopenablePathTest,
 TEST_F(DocumentStateTest, NewDocumentKeepsThePictureAndCloseReleasesIt)
 {
     ASSERT_TRUE(doc.OnOpenDocument(WriteBlue(QStringLiteral("blue.png"))));
-    imaging::GpImage* held = doc.m_pImage.get();
+    imaging::GpImage* held = doc.image();
     RepaintCounter repaints(doc);
     EXPECT_TRUE(doc.OnNewDocument());
-    EXPECT_EQ(doc.m_pImage.get(), held);
+    EXPECT_EQ(doc.image(), held);
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("无标题"));
 
     doc.OnImageClose();
-    EXPECT_EQ(doc.m_pImage, nullptr);
+    EXPECT_EQ(doc.image(), nullptr);
     EXPECT_EQ(repaints.count, 1);
     doc.OnImageClose();  // nothing left to close
     EXPECT_EQ(repaints.count, 1);
@@ -164,12 +164,12 @@ TEST_F(DocumentStateTest, ChosenColourIsStoredAndRepainted)
     RepaintCounter repaints(doc);
     prompts.colorReplies.push_back(RGB(10, 20, 30));
     doc.OnBackgroundColor();
-    EXPECT_EQ(doc.m_clrBackground, 0x1E140Au);
+    EXPECT_EQ(doc.backgroundColor(), 0x1E140Au);
     EXPECT_EQ(repaints.count, 1);
 
     prompts.colorReplies.push_back(std::nullopt);
     doc.OnBackgroundColor();
-    EXPECT_EQ(doc.m_clrBackground, 0x1E140Au);
+    EXPECT_EQ(doc.backgroundColor(), 0x1E140Au);
     EXPECT_EQ(repaints.count, 1);
     // The chooser starts at the current colour each time.
     EXPECT_EQ(prompts.colorInitials, (std::vector<COLORREF>{0xC0C0C0, 0x1E140A}));
@@ -179,18 +179,18 @@ TEST_F(DocumentStateTest, LoadLeavesWatermarkFlagsPositionAndBackgroundAlone)
 {
     LoadWatermark(doc, prompts, WritePicture(dir, QStringLiteral("mark.png"),
                                              SolidImage(8, 8, Qt::red)));
-    ASSERT_NE(doc.m_pWatermark, nullptr);
-    imaging::GpImage* mark = doc.m_pWatermark.get();
-    doc.m_nWatermarkFlags = FLAG_WATERMARK_SHOW | FLAG_WATERMARK_TILE;
-    doc.m_ptWatermark = QPoint(17, 23);
-    doc.m_clrBackground = RGB(1, 2, 3);
+    ASSERT_NE(doc.watermark(), nullptr);
+    imaging::GpImage* mark = doc.watermark();
+    DocumentTestAccess::SetWatermarkFlags(doc, FLAG_WATERMARK_SHOW | FLAG_WATERMARK_TILE);
+    DocumentTestAccess::SetWatermarkPosition(doc, QPoint(17, 23));
+    DocumentTestAccess::SetBackgroundColor(doc, RGB(1, 2, 3));
 
     ASSERT_TRUE(doc.OnOpenDocument(WriteBlue(QStringLiteral("one.png"))));
     ASSERT_TRUE(doc.OnOpenDocument(WriteBlue(QStringLiteral("two.png"))));
-    EXPECT_EQ(doc.m_pWatermark.get(), mark);
-    EXPECT_EQ(doc.m_nWatermarkFlags, FLAG_WATERMARK_SHOW | FLAG_WATERMARK_TILE);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(17, 23));
-    EXPECT_EQ(doc.m_clrBackground, RGB(1, 2, 3));
+    EXPECT_EQ(doc.watermark(), mark);
+    EXPECT_EQ(doc.watermarkFlags(), FLAG_WATERMARK_SHOW | FLAG_WATERMARK_TILE);
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(17, 23));
+    EXPECT_EQ(doc.backgroundColor(), RGB(1, 2, 3));
 }
 
 TEST_F(DocumentStateTest, StoringChangesNothing)
@@ -199,11 +199,11 @@ TEST_F(DocumentStateTest, StoringChangesNothing)
     ASSERT_TRUE(doc.OnOpenDocument(first));
     const QString other = WriteBlue(QStringLiteral("other.png"), QSize(5, 5));
     const QByteArray otherBytes = ReadBytes(other);
-    imaging::GpImage* held = doc.m_pImage.get();
+    imaging::GpImage* held = doc.image();
     RepaintCounter repaints(doc);
 
     doc.Serialize(CArchive(CArchive::Mode::Store, other));
-    EXPECT_EQ(doc.m_pImage.get(), held);
+    EXPECT_EQ(doc.image(), held);
     EXPECT_EQ(repaints.count, 0);
     EXPECT_TRUE(prompts.messages.empty());
     // The archive's file is not emptied: there is nothing to store.

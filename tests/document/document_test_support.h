@@ -7,7 +7,9 @@
 #include "document/document_prompts.h"
 #include "document/veltra_doc.h"
 #include "imaging/gdiplus.h"
-#include "imaging/gp_image.h"
+#include "support/document_test_access.h"
+#include "support/prepared_replies.h"
+#include "support/test_files.h"
 
 #include <QFile>
 #include <QImage>
@@ -53,35 +55,21 @@ public:
     std::optional<COLORREF> ChooseColor(COLORREF initial) override
     {
         colorInitials.push_back(initial);
-        return Next(colorReplies);
+        return test::NextReply(colorReplies);
     }
     std::optional<QString> ChooseWatermarkFile() override
     {
         ++watermarkAsked;
-        return Next(watermarkReplies);
+        return test::NextReply(watermarkReplies);
     }
     std::optional<QString> ChooseExportFile() override
     {
         ++exportAsked;
         if (whileExportChooserOpen)
             whileExportChooserOpen();
-        return Next(exportReplies);
+        return test::NextReply(exportReplies);
     }
 
-private:
-    template <typename T>
-    static std::optional<T> Next(std::deque<std::optional<T>>& replies)
-    {
-        if (replies.empty()) {
-            ADD_FAILURE() << "a chooser was asked without a prepared reply";
-            return std::nullopt;
-        }
-        std::optional<T> reply;
-        if (replies.front())
-            reply.emplace(*replies.front());
-        replies.pop_front();
-        return reply;
-    }
 };
 
 // Every call an update handler makes, in order.
@@ -110,39 +98,10 @@ public:
     int count = 0;
 };
 
-// A picture of one colour, with alpha.
-inline QImage SolidImage(int width, int height, QColor color)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
-}
-
-// Writes `image` into `dir` and returns the file's full path.
-inline QString WritePicture(const QTemporaryDir& dir, const QString& name, const QImage& image,
-                            const char* format = "png")
-{
-    const QString path = dir.filePath(name);
-    QImageWriter writer(path, format);
-    if (!writer.write(image))
-        ADD_FAILURE() << "could not write " << path.toStdString();
-    return path;
-}
-
-inline QString WriteBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        ADD_FAILURE() << "could not write " << path.toStdString();
-    return path;
-}
-
-inline QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using test::ReadBytes;
+using test::SolidImage;
+using test::WriteBytes;
+using test::WritePicture;
 
 // The window's painting at the given client size.
 inline QImage Paint(CVeltraDoc& doc, QSize client)

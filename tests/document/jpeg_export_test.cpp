@@ -95,10 +95,10 @@ TEST_F(JpegExportTest, TransparencyTakesTheBackgroundAsItWasWhenTheCommandStarte
         for (int x = 0; x < 32; ++x)
             picture.setPixel(x, y, qRgba(0, 0, 0, 0));
     OpenPicture(picture);
-    doc.m_clrBackground = 0x0000FF;  // red in the stored layout
+    DocumentTestAccess::SetBackgroundColor(doc, 0x0000FF);  // red in the stored layout
     // Commands run while the chooser is open do not reach the file.
     prompts.whileExportChooserOpen = [this] {
-        doc.m_clrBackground = RGB(0, 255, 0);
+        DocumentTestAccess::SetBackgroundColor(doc, RGB(0, 255, 0));
         doc.OnImageClose();
     };
     Export(dir.filePath(QStringLiteral("out.jpg")));
@@ -253,7 +253,7 @@ TEST_F(JpegExportTest, CancelledChooserSaysNothingButTheOutlineIsConsumed)
     doc.OnFileSaveJpeg();
     EXPECT_EQ(prompts.exportAsked, 1);
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(doc.m_nWatermarkFlags, 0u);
+    EXPECT_EQ(doc.watermarkFlags(), 0u);
     EXPECT_EQ(Listing(dir.path()), QStringList{"source.png"});
 }
 
@@ -265,7 +265,7 @@ TEST_F(JpegExportTest, WithoutPictureNothingAtAll)
     EXPECT_EQ(prompts.exportAsked, 0);
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(repaints.count, 0);
-    EXPECT_EQ(doc.m_nWatermarkFlags, FLAG_REGION_OUTLINE);
+    EXPECT_EQ(doc.watermarkFlags(), FLAG_REGION_OUTLINE);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // document's state.
 
 #include "document/document_test_support.h"
+#include "imaging/image_for_testing.h"
 
 #include <QImageReader>
 
@@ -28,7 +29,7 @@ protected:
     void OpenPicture(const QImage& image, const QString& name = QStringLiteral("picture.png"))
     {
         ASSERT_TRUE(doc.OnOpenDocument(WritePicture(dir, name, image)));
-        ASSERT_NE(doc.m_pImage, nullptr);
+        ASSERT_NE(doc.image(), nullptr);
     }
 
     QTemporaryDir dir;
@@ -38,13 +39,13 @@ protected:
 
 TEST_F(RenderingTest, WithoutPictureOnlyTheBackgroundAndTheOutlineFlagStays)
 {
-    doc.m_clrBackground = 0x0000FF;  // red in the stored layout
+    DocumentTestAccess::SetBackgroundColor(doc, 0x0000FF);  // red in the stored layout
     doc.OnRegionOutline();
     const QImage painted = Paint(doc, QSize(64, 48));
     for (int y = 0; y < painted.height(); ++y)
         for (int x = 0; x < painted.width(); ++x)
             ASSERT_EQ(painted.pixel(x, y), kRed) << x << "," << y;
-    EXPECT_EQ(doc.m_nWatermarkFlags, FLAG_REGION_OUTLINE);
+    EXPECT_EQ(doc.watermarkFlags(), FLAG_REGION_OUTLINE);
 }
 
 TEST_F(RenderingTest, PictureAtNaturalSizeIsCentredUnturned)
@@ -93,7 +94,7 @@ class ReportColorTest : public RenderingTest,
 
 TEST_P(ReportColorTest, ReportIsDrawnInTheComplementAtTheTopLeft)
 {
-    doc.m_clrBackground = GetParam().background;
+    DocumentTestAccess::SetBackgroundColor(doc, GetParam().background);
     OpenPicture(SolidImage(2, 2, Qt::green));
     QImage painted(400, 300, QImage::Format_ARGB32);
     QPainter painter(&painted);
@@ -141,20 +142,20 @@ TEST_P(WatermarkRenderingTest, ComposedAsTheFlagsSay)
     QImage mark = SolidImage(row.mark.width(), row.mark.height(), Qt::red);
     mark.setPixel(0, 0, kGreen);
     LoadWatermark(doc, prompts, WritePicture(dir, QStringLiteral("mark.png"), mark));
-    ASSERT_NE(doc.m_pWatermark, nullptr);
+    ASSERT_NE(doc.watermark(), nullptr);
     for (unsigned id : row.commandsAfterLoad)
         ASSERT_TRUE(doc.OnCmdMsg(id));
-    ASSERT_EQ(doc.m_nWatermarkFlags, row.flags);
-    const QImage pictureBefore = doc.m_pImage->pixels.copy();
+    ASSERT_EQ(doc.watermarkFlags(), row.flags);
+    const QImage pictureBefore = imaging::PixelsForTesting(doc.image());
 
     const QImage painted = Paint(doc, kClient);
     for (const auto& [point, color] : row.pixels) {
         const QPoint at = kPictureOrigin + point;
         EXPECT_EQ(painted.pixel(at), color) << "picture pixel " << point.x() << "," << point.y();
     }
-    EXPECT_EQ(doc.m_ptWatermark, row.positionAfterPaint);
+    EXPECT_EQ(doc.watermarkPosition(), row.positionAfterPaint);
     // The watermark went onto a copy: the document's own picture is as it was loaded.
-    EXPECT_EQ(doc.m_pImage->pixels, pictureBefore);
+    EXPECT_EQ(imaging::PixelsForTesting(doc.image()), pictureBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -190,19 +191,19 @@ TEST_F(RenderingTest, DefaultPositionIsKeptUntilTilingUnsetsIt)
                                              SolidImage(100, 50, Qt::red)));
     doc.OnWatermarkFit();  // show alone
     Paint(doc, kClient);
-    ASSERT_EQ(doc.m_ptWatermark, QPoint(200, 150));
+    ASSERT_EQ(doc.watermarkPosition(), QPoint(200, 150));
 
     // A smaller picture keeps the position that was computed for the first one.
     OpenPicture(SolidImage(200, 100, Qt::blue), QStringLiteral("small.png"));
     Paint(doc, kClient);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(200, 150));
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(200, 150));
 
     // Tiling on and off leaves y as it was, but an unset x alone asks for a fresh centre.
     doc.OnWatermarkTile();
     doc.OnWatermarkTile();
-    ASSERT_EQ(doc.m_ptWatermark, QPoint(-1, 150));
+    ASSERT_EQ(doc.watermarkPosition(), QPoint(-1, 150));
     const QImage painted = Paint(doc, kClient);
-    EXPECT_EQ(doc.m_ptWatermark, QPoint(100, 50));
+    EXPECT_EQ(doc.watermarkPosition(), QPoint(100, 50));
     // 200 x 100 at (500, 450); the watermark covers its columns 50..149 and rows 25..74.
     EXPECT_EQ(painted.pixel(550, 475), kRed);
     EXPECT_EQ(painted.pixel(649, 524), kRed);
@@ -215,9 +216,9 @@ TEST_F(RenderingTest, PaintConsumesTheOutlineFlagAndShowsNoDifference)
     OpenPicture(SolidImage(400, 300, Qt::blue));
     const QImage plain = Paint(doc, kClient);
     doc.OnRegionOutline();
-    ASSERT_EQ(doc.m_nWatermarkFlags, FLAG_REGION_OUTLINE);
+    ASSERT_EQ(doc.watermarkFlags(), FLAG_REGION_OUTLINE);
     const QImage withFlag = Paint(doc, kClient);
-    EXPECT_EQ(doc.m_nWatermarkFlags, 0u);
+    EXPECT_EQ(doc.watermarkFlags(), 0u);
     EXPECT_EQ(withFlag, plain);
 }
 
@@ -268,7 +269,7 @@ TEST_P(OrientationPaintTest, ThreePaintsGiveOneReportAndAPictureTurnedOnce)
     ASSERT_TRUE(doc.OnOpenDocument(CameraFile(1)));
     const QImage upright = Paint(doc, kClient);
     ASSERT_TRUE(doc.OnOpenDocument(CameraFile(orientation)));
-    ASSERT_NE(doc.m_pImage, nullptr);
+    ASSERT_NE(doc.image(), nullptr);
 
     RepaintCounter repaints(doc);
     std::vector<QImage> paints;

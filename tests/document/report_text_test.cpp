@@ -2,7 +2,7 @@
 // an ampersand, not a marker that hides itself and underlines the next character.
 
 #include "document/document_test_support.h"
-#include "imaging/gp_image.h"
+#include "imaging/image_for_testing.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -33,15 +33,15 @@ TEST(ReportTextTest, AmpersandsInAValueAreDrawnAsTheyStand)
 {
     // A one-pixel picture in a corner, so the report's lines lie over the plain background.
     const QByteArray ampersands(24, '&');
-    auto picture = std::make_unique<imaging::GpImage>();
-    picture->pixels = QImage(1, 1, QImage::Format_RGB32);
-    picture->rawFormat = imaging::ImageFormatPNG;
-    picture->properties.push_back({0x010E, imaging::PropertyTagTypeASCII, ampersands});
+    imaging::ImagePtr picture = imaging::MakeImageForTesting(
+        QImage(1, 1, QImage::Format_RGB32),
+        {.rawFormat = imaging::ImageFormatPNG,
+         .properties = {{imaging::PropertyTagImageDescription, imaging::TiffType::Ascii, ampersands}}});
 
     FakePrompts prompts;
     CVeltraDoc document(prompts);
-    document.m_clrBackground = RGB(255, 255, 255);
-    document.m_pImage.reset(picture.release());
+    DocumentTestAccess::SetBackgroundColor(document, RGB(255, 255, 255));
+    DocumentTestAccess::HoldPicture(document, std::move(picture));
     const QImage painted = Paint(document, QSize(1200, 400));
 
     // The sixth line of the report: head (4 lines), "其它属性：", then the property.

@@ -1,7 +1,7 @@
 // The zlib guard that compressed PNG metadata goes through: complete streams come back whole,
 // anything damaged or larger than the limit comes back as nothing.
 
-#include "imaging/bounded_inflate.h"
+#include "util/bounded_inflate.h"
 
 #include <gtest/gtest.h>
 

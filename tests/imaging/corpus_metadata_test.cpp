@@ -2,8 +2,7 @@
 // repository's camera files and of the corpus beside the checkout, the IFD0, Exif, GPS and thumbnail entries must come out with the same ids, types,
 // counts and numbers as exiv2 reads them.
 
-#include "imaging/format_sniffer.h"
-#include "imaging/metadata_reader.h"
+#include "imaging/imaging_test_support.h"
 
 #include "imaging/thumbnail_id_table.h"
 
@@ -202,7 +201,7 @@ TEST_P(RealFileMetadata, TiffEntriesAgreeWithExiv2)
 
     // Read before anything else, so that the damaged files (jpg/invalid, jpg/tests) go
     // through the reader even where exiv2 is missing.
-    const PropertyRecords records = ReadMetadata(bytes, format);
+    const PropertyRecords records = test_support::ItemsOf(bytes, format);
     if (QStandardPaths::findExecutable(QStringLiteral("exiv2")).isEmpty())
         GTEST_SKIP() << "exiv2 is not on PATH";
     const Exiv2Listing exiv2 = RunExiv2(path, format);
@@ -220,14 +219,14 @@ TEST_P(RealFileMetadata, TiffEntriesAgreeWithExiv2)
         }
         if (record.id == 0x5090 || record.id == 0x5091)
             continue;
-        if (record.id == 0x9286 && record.type == 2 && !exifHasUserComment)
+        const auto type = static_cast<std::uint16_t>(record.type);
+        if (record.id == 0x9286 && type == 2 && !exifHasUserComment)
             continue;  // the JPEG comment segment
-        const int size = ElementSize(record.type);
-        ASSERT_GT(size, 0) << "item of type " << record.type;
+        const int size = ElementSize(type);
+        ASSERT_GT(size, 0) << "item of type " << type;
         ASSERT_EQ(record.value.size() % size, 0);
-        actual.push_back(Entry{record.id, record.type, record.value.size() / size,
-                               IsNumericType(record.type) ? NumbersOf(record.type, record.value)
-                                                          : QString()});
+        actual.push_back(Entry{record.id, type, record.value.size() / size,
+                               IsNumericType(type) ? NumbersOf(type, record.value) : QString()});
     }
 
     // Every real file agrees, the damaged ones included, so no file is excused.

@@ -215,7 +215,7 @@ TEST(GdipCreateBitmapFromFile, AcceptsPicturesAboveQtsDefaultLimit)
     auto loaded = LoadFile(path);
     ASSERT_EQ(loaded.status, Ok);
     EXPECT_EQ(QuerySize(loaded.image.get()), (Size{kSide, kSide}));
-    const QImage& pixels = loaded.image->pixels;
+    const QImage& pixels = loaded.image->pixels();
     EXPECT_EQ(qGray(pixels.pixel(0, 0)), 0);
     EXPECT_EQ(qGray(pixels.pixel(kSide - 1, kSide - 1)), 255);
 }

@@ -34,25 +34,22 @@ constexpr QRgb kTransparent = qRgba(0, 0, 0, 0);
 QImage Finish(Surface& surface)
 {
     surface.graphics.reset();
-    return surface.bitmap->pixels.convertToFormat(QImage::Format_ARGB32);
+    return surface.bitmap->pixels().convertToFormat(QImage::Format_ARGB32);
 }
 
 // A picture held by the service whose four quadrants, each half x half, are red, green (top
 // right), blue (bottom left) and yellow.
 ImagePtr Quadrants(int half)
 {
-    auto image = std::make_unique<GpImage>();
-    image->pixels = QImage(2 * half, 2 * half, QImage::Format_ARGB32);
+    QImage pixels(2 * half, 2 * half, QImage::Format_ARGB32);
     for (int y = 0; y < 2 * half; ++y) {
         for (int x = 0; x < 2 * half; ++x) {
             const bool right = x >= half;
             const bool bottom = y >= half;
-            image->pixels.setPixel(x, y, bottom ? (right ? kYellow : kBlue) : (right ? kGreen : kRed));
+            pixels.setPixel(x, y, bottom ? (right ? kYellow : kBlue) : (right ? kGreen : kRed));
         }
     }
-    image->rawFormat = ImageFormatPNG;
-    image->pixelFormat = PixelFormat24bppRGB;
-    return ImagePtr(image.release());
+    return ImagePtr(new GpImage(std::move(pixels), ImageFormatPNG, PixelFormat24bppRGB));
 }
 
 TEST(GdipCreateBitmapFromScan0, ReportsMemoryBitmapAndItsFormat)
@@ -228,14 +225,13 @@ TEST_P(ShrinkTest, AveragesSmoothly)
 {
     const int side = GetParam().pictureSide;
     const int target = GetParam().targetSide;
-    auto checkerboard = std::make_unique<GpImage>();
-    checkerboard->pixels = QImage(side, side, QImage::Format_RGB32);
+    QImage checkerboard(side, side, QImage::Format_RGB32);
     for (int y = 0; y < side; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(checkerboard->pixels.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(checkerboard.scanLine(y));
         for (int x = 0; x < side; ++x)
             line[x] = (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
     }
-    ImagePtr picture(checkerboard.release());
+    ImagePtr picture(new GpImage(std::move(checkerboard), ImageFormatPNG, PixelFormat24bppRGB));
     Surface surface = MakeSurface(target, target);
     ASSERT_EQ(GdipDrawImageRectRect(surface.graphics.get(), picture.get(), 0, 0,
                                     static_cast<REAL>(target), static_cast<REAL>(target), 0, 0,
@@ -267,13 +263,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ShrinkTest,
 // drawing would pick pure black or pure white ones.
 TEST(GdipDrawImageRectRect, FiltersWhenShrinkingALittle)
 {
-    auto checkerboard = std::make_unique<GpImage>();
-    checkerboard->pixels = QImage(150, 150, QImage::Format_RGB32);
+    QImage checkerboard(150, 150, QImage::Format_RGB32);
     for (int y = 0; y < 150; ++y) {
         for (int x = 0; x < 150; ++x)
-            checkerboard->pixels.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+            checkerboard.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     }
-    ImagePtr picture(checkerboard.release());
+    ImagePtr picture(new GpImage(std::move(checkerboard), ImageFormatPNG, PixelFormat24bppRGB));
     Surface surface = MakeSurface(100, 100);
     ASSERT_EQ(GdipDrawImageRectRect(surface.graphics.get(), picture.get(), 0, 0, 100, 100, 0, 0,
                                     150, 150, UnitPixel),

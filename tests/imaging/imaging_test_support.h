@@ -3,9 +3,10 @@
 // Small helpers shared by the imaging tests: where the fixtures are, loading one through the
 // service, readable names for identifiers in failure messages, and colour comparison.
 
+#include "formats/format_registry.h"
 #include "imaging/gdiplus.h"
-#include "imaging/gp_image.h"
 #include "imaging/image_handles.h"
+#include "service/gp_image.h"
 
 #include <QColor>
 #include <QString>
@@ -49,6 +50,16 @@ inline void PrintTo(const GUID& format, std::ostream* os)
 }  // namespace veltra::imaging
 
 namespace veltra::imaging::test_support {
+
+// The items a format's reader lists for the bytes, read as that format whatever they are.
+inline PropertyRecords ItemsOf(QByteArrayView file, FileFormat format)
+{
+    for (const FormatReader* reader : FormatReaders()) {
+        if (reader->format == format)
+            return reader->read(file).properties.records();
+    }
+    return {};
+}
 
 // An identifier written as the platform's documentation writes it.
 inline GUID GuidFromText(const char* text)
@@ -186,7 +197,7 @@ inline QImage DrawnOnSurface(GpImage* image)
         return QImage();
     EXPECT_EQ(GdipDrawImageI(surface.graphics.get(), image, 0, 0), Ok);
     surface.graphics.reset();  // ends the painter before the pixels are read
-    return surface.bitmap->pixels.convertToFormat(QImage::Format_ARGB32);
+    return surface.bitmap->pixels().convertToFormat(QImage::Format_ARGB32);
 }
 
 }  // namespace veltra::imaging::test_support

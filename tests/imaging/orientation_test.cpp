@@ -45,21 +45,18 @@ QByteArray ShortValue(std::uint16_t value)
 //                    D E F
 ImagePtr SixColourPicture(PropertyRecords properties)
 {
-    auto image = std::make_unique<GpImage>();
-    image->pixels = QImage(3, 2, QImage::Format_ARGB32);
+    QImage pixels(3, 2, QImage::Format_ARGB32);
     const char* letters = "ABCDEF";
     for (int i = 0; i < 6; ++i)
-        image->pixels.setPixel(i % 3, i / 3, LetterColours().at(letters[i]));
-    image->rawFormat = ImageFormatJPEG;
-    image->pixelFormat = PixelFormat24bppRGB;
-    image->properties = std::move(properties);
-    return ImagePtr(image.release());
+        pixels.setPixel(i % 3, i / 3, LetterColours().at(letters[i]));
+    return ImagePtr(new GpImage(std::move(pixels), ImageFormatJPEG, PixelFormat24bppRGB, {},
+                                PropertySet(std::move(properties))));
 }
 
 ImagePtr PictureWithOrientation(std::uint16_t orientation)
 {
-    return SixColourPicture({PropertyRecord{PropertyTagOrientation, PropertyTagTypeShort,
-                                            ShortValue(orientation)}});
+    return SixColourPicture(
+        {PropertyRecord{PropertyTagOrientation, TiffType::Short, ShortValue(orientation)}});
 }
 
 char LetterAt(const QImage& pixels, QPoint point)
@@ -124,7 +121,7 @@ std::optional<PropertyRecord> ReadItem(GpImage* image, PROPID id)
     auto* item = reinterpret_cast<PropertyItem*>(buffer.data());
     if (GdipGetPropertyItem(image, id, size, item) != Ok)
         return std::nullopt;
-    return PropertyRecord{item->id, item->type,
+    return PropertyRecord{item->id, static_cast<TiffType>(item->type),
                           QByteArray(static_cast<const char*>(item->value),
                                      static_cast<qsizetype>(item->length))};
 }
@@ -132,7 +129,7 @@ std::optional<PropertyRecord> ReadItem(GpImage* image, PROPID id)
 std::optional<std::uint16_t> ReadOrientation(GpImage* image)
 {
     const std::optional<PropertyRecord> item = ReadItem(image, PropertyTagOrientation);
-    if (!item || item->type != PropertyTagTypeShort || item->value.size() != 2)
+    if (!item || item->type != TiffType::Short || item->value.size() != 2)
         return std::nullopt;
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(item->value[0]) |
                                       static_cast<std::uint8_t>(item->value[1]) << 8);
@@ -145,7 +142,7 @@ std::string ViewAfter(std::initializer_list<RotateFlipType> turns, RotateFlipTyp
     for (RotateFlipType turn : turns)
         EXPECT_EQ(GdipImageRotateFlip(image.get(), turn), Ok);
     EXPECT_EQ(GetImageAppliedTurn(image.get(), remembered), Ok);
-    return StoredView(image->pixels);
+    return StoredView(image->pixels());
 }
 
 constexpr std::array kAllTurns{RotateNoneFlipNone, Rotate90FlipNone, Rotate180FlipNone,
@@ -184,13 +181,13 @@ TEST_P(UprightTurnTest, ShowsTheUprightViewAndKeepsTheStoredValue)
 {
     const int orientation = GetParam();
     ImagePtr image = PictureWithOrientation(static_cast<std::uint16_t>(orientation));
-    const std::string upright = UprightView(image->pixels, orientation);
+    const std::string upright = UprightView(image->pixels(), orientation);
     const std::optional<RotateFlipType> turn = UprightTurnFor(static_cast<std::uint16_t>(orientation));
     ASSERT_EQ(turn.has_value(), orientation != 1);
     if (turn) {
         ASSERT_EQ(GdipImageRotateFlip(image.get(), *turn), Ok);
     }
-    EXPECT_EQ(StoredView(image->pixels), upright);
+    EXPECT_EQ(StoredView(image->pixels()), upright);
     EXPECT_EQ(ReadOrientation(image.get()), std::optional<std::uint16_t>(orientation));
     RotateFlipType remembered = RotateNoneFlipNone;
     ASSERT_EQ(GetImageAppliedTurn(image.get(), &remembered), Ok);
@@ -215,16 +212,16 @@ TEST(UprightTurnFor, NoTurnOutsideTheEightValues)
 TEST(GdipImageRotateFlip, KeepsEveryItemAsStored)
 {
     const PropertyRecords items{
-        {0x010F, PropertyTagTypeASCII, QByteArray("Canon\0", 6)},
-        {PropertyTagOrientation, PropertyTagTypeShort, ShortValue(6)},
-        {0x011A, PropertyTagTypeRational, QByteArray("\x48\0\0\0\x01\0\0\0", 8)},
-        {0xA002, PropertyTagTypeLong, QByteArray("\x03\0\0\0", 4)},  // pixel width as stored
-        {0x5029, PropertyTagTypeShort, ShortValue(6)},              // the thumbnail's orientation
-        {0x9286, PropertyTagTypeUndefined, QByteArray("ASCII\0\0\0hello", 13)},
+        {0x010F, TiffType::Ascii, QByteArray("Canon\0", 6)},
+        {PropertyTagOrientation, TiffType::Short, ShortValue(6)},
+        {0x011A, TiffType::Rational, QByteArray("\x48\0\0\0\x01\0\0\0", 8)},
+        {0xA002, TiffType::Long, QByteArray("\x03\0\0\0", 4)},  // pixel width as stored
+        {0x5029, TiffType::Short, ShortValue(6)},              // the thumbnail's orientation
+        {0x9286, TiffType::Undefined, QByteArray("ASCII\0\0\0hello", 13)},
     };
     ImagePtr image = SixColourPicture(items);
     ASSERT_EQ(GdipImageRotateFlip(image.get(), Rotate90FlipNone), Ok);
-    EXPECT_EQ(StoredView(image->pixels), "DA/EB/FC");
+    EXPECT_EQ(StoredView(image->pixels()), "DA/EB/FC");
 
     std::uint32_t count = 0;
     ASSERT_EQ(GdipGetPropertyCount(image.get(), &count), Ok);
@@ -278,7 +275,7 @@ TEST_P(CameraOrientationTest, TurnedUprightMatchesTheUprightFile)
     ASSERT_EQ(QuerySize(turned.image.get()), QuerySize(reference.image.get()));
     // Each file draws its own number into the scene; a wrong turn or mirror differs by 50 and
     // more, the right one by the number and the JPEG noise (about 14).
-    EXPECT_LT(MeanDifference(turned.image->pixels, reference.image->pixels), 25.0);
+    EXPECT_LT(MeanDifference(turned.image->pixels(), reference.image->pixels()), 25.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Landscape, CameraOrientationTest, ::testing::Range(1, 9));
@@ -304,7 +301,7 @@ TEST(BundledSample, ShowsUprightAfterTheTurnItsOrientationAsks)
         int count = 0;
         for (int y = top; y < bottom; y += 4) {
             for (int x = 0; x < 1600; x += 4) {
-                const QRgb p = image->pixels.pixel(x, y);
+                const QRgb p = image->pixels().pixel(x, y);
                 red += qRed(p);
                 green += qGreen(p);
                 blue += qBlue(p);

@@ -23,7 +23,7 @@ inline std::string Row(const PropertyRecord& record)
 {
     return QStringLiteral("%1 %2 ")
                .arg(record.id, 4, 16, QLatin1Char('0'))
-               .arg(record.type)
+               .arg(static_cast<int>(record.type))
                .toStdString() +
            record.value.toHex().toStdString();
 }

@@ -51,18 +51,14 @@ std::vector<std::string> GridRows(const std::string& grid)
 ImagePtr PictureFromGrid(const std::string& grid)
 {
     const std::vector<std::string> rows = GridRows(grid);
-    auto image = std::make_unique<GpImage>();
-    image->pixels = QImage(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
-                           QImage::Format_ARGB32);
-    for (int y = 0; y < image->pixels.height(); ++y) {
-        for (int x = 0; x < image->pixels.width(); ++x)
-            image->pixels.setPixel(x, y, LetterColours().at(rows[y][x]));
+    QImage pixels(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
+                  QImage::Format_ARGB32);
+    for (int y = 0; y < pixels.height(); ++y) {
+        for (int x = 0; x < pixels.width(); ++x)
+            pixels.setPixel(x, y, LetterColours().at(rows[y][x]));
     }
-    image->rawFormat = ImageFormatPNG;
-    image->pixelFormat = PixelFormat24bppRGB;
-    image->dpiX = 300.0f;
-    image->dpiY = 150.0f;
-    return ImagePtr(image.release());
+    return ImagePtr(new GpImage(std::move(pixels), ImageFormatPNG, PixelFormat24bppRGB,
+                                Resolution{300.0f, 150.0f}));
 }
 
 std::string GridOf(const QImage& pixels)
@@ -94,7 +90,7 @@ TEST_P(RotateFlipGridTest, TurnsClockwiseThenMirrors)
 {
     ImagePtr image = PictureFromGrid("ABC/DEF");
     ASSERT_EQ(GdipImageRotateFlip(image.get(), GetParam().type), Ok);
-    EXPECT_EQ(GridOf(image->pixels), GetParam().expected);
+    EXPECT_EQ(GridOf(image->pixels()), GetParam().expected);
     const bool quarterTurn = (GetParam().type & 1) != 0;
     EXPECT_EQ(QuerySize(image.get()), quarterTurn ? (Size{2, 3}) : (Size{3, 2}));
     // What the file said about itself stays as it was.
@@ -198,7 +194,7 @@ TEST(GdipImageRotateFlip, RefusesUnknownTypesAndLeavesThePictureAlone)
     ImagePtr image = PictureFromGrid("ABC/DEF");
     EXPECT_EQ(GdipImageRotateFlip(image.get(), static_cast<RotateFlipType>(8)), InvalidParameter);
     EXPECT_EQ(GdipImageRotateFlip(image.get(), static_cast<RotateFlipType>(-1)), InvalidParameter);
-    EXPECT_EQ(GridOf(image->pixels), "ABC/DEF");
+    EXPECT_EQ(GridOf(image->pixels()), "ABC/DEF");
     EXPECT_EQ(GdipImageRotateFlip(nullptr, Rotate90FlipNone), InvalidParameter);
 }
 
@@ -208,10 +204,10 @@ TEST(GdipImageRotateFlip, ComposesBackToTheOriginal)
     ImagePtr image = PictureFromGrid("ABC/DEF");
     for (int i = 0; i < 4; ++i)
         ASSERT_EQ(GdipImageRotateFlip(image.get(), Rotate90FlipNone), Ok);
-    EXPECT_EQ(GridOf(image->pixels), "ABC/DEF");
+    EXPECT_EQ(GridOf(image->pixels()), "ABC/DEF");
     ASSERT_EQ(GdipImageRotateFlip(image.get(), Rotate90FlipX), Ok);
     ASSERT_EQ(GdipImageRotateFlip(image.get(), Rotate90FlipX), Ok);
-    EXPECT_EQ(GridOf(image->pixels), "ABC/DEF");
+    EXPECT_EQ(GridOf(image->pixels()), "ABC/DEF");
 }
 
 }  // namespace

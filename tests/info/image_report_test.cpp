@@ -2,8 +2,9 @@
 
 #include "info/image_report.h"
 
-#include "imaging/gp_image.h"
-#include "imaging/image_handles.h"
+#include "imaging/gdiplus.h"
+#include "imaging/image_for_testing.h"
+#include "support/item_values.h"
 
 #include <QColor>
 #include <QImage>
@@ -24,23 +25,8 @@ namespace {
 
 using namespace imaging;
 
-QByteArray Shorts(std::initializer_list<std::uint16_t> values)
-{
-    QByteArray bytes;
-    for (const std::uint16_t value : values) {
-        bytes.append(static_cast<char>(value & 0xFF));
-        bytes.append(static_cast<char>(value >> 8));
-    }
-    return bytes;
-}
-
-QByteArray Long(std::uint32_t value)
-{
-    QByteArray bytes;
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.append(static_cast<char>((value >> shift) & 0xFF));
-    return bytes;
-}
+using test::Longs;
+using test::Shorts;
 
 const QColor kMarker(255, 0, 0);
 
@@ -48,16 +34,11 @@ const QColor kMarker(255, 0, 0);
 ImagePtr Picture(const GUID& rawFormat, int width, int height, PropertyRecords properties = {},
                  PixelFormat pixelFormat = PixelFormat24bppRGB, REAL dpiX = 72, REAL dpiY = 72)
 {
-    auto* image = new GpImage{};
-    image->pixels = QImage(width, height, QImage::Format_RGB32);
-    image->pixels.fill(Qt::white);
-    image->pixels.setPixelColor(0, 0, kMarker);
-    image->rawFormat = rawFormat;
-    image->pixelFormat = pixelFormat;
-    image->dpiX = dpiX;
-    image->dpiY = dpiY;
-    image->properties = std::move(properties);
-    return ImagePtr(image);
+    QImage pixels(width, height, QImage::Format_RGB32);
+    pixels.fill(Qt::white);
+    pixels.setPixelColor(0, 0, kMarker);
+    return MakeImageForTesting(std::move(pixels),
+                               TestImageFacts{rawFormat, pixelFormat, dpiX, dpiY, std::move(properties)});
 }
 
 QString Report(GpImage* image)
@@ -67,11 +48,12 @@ QString Report(GpImage* image)
     return text;
 }
 
-QPoint MarkerPosition(const GpImage& image)
+QPoint MarkerPosition(GpImage* image)
 {
-    for (int y = 0; y < image.pixels.height(); ++y) {
-        for (int x = 0; x < image.pixels.width(); ++x) {
-            if (image.pixels.pixelColor(x, y) == kMarker)
+    const QImage pixels = PixelsForTesting(image);
+    for (int y = 0; y < pixels.height(); ++y) {
+        for (int x = 0; x < pixels.width(); ++x) {
+            if (pixels.pixelColor(x, y) == kMarker)
                 return {x, y};
         }
     }
@@ -98,15 +80,15 @@ TEST(ImageReportTest, PngWithoutPropertiesIsExactlyFourLines)
 TEST(ImageReportTest, TurnedJpegWithColourSpaceAndProperties)
 {
     const ImagePtr image = Picture(ImageFormatJPEG, 40, 30,
-                                   {PropertyRecord{PropertyTagOrientation, 3, Shorts({6})},
-                                    PropertyRecord{PropertyTagExifColorSpace, 3, Shorts({1})}});
+                                   {PropertyRecord{PropertyTagOrientation, TiffType::Short, Shorts({6})},
+                                    PropertyRecord{PropertyTagExifColorSpace, TiffType::Short, Shorts({1})}});
     EXPECT_EQ(Report(image.get()),
               QStringLiteral("文件类型：jpg\n尺寸：30x40\n像素格式：24bppRGB\nDPI：72x72\n"
                              "旋转标志：6 [Rotate90FlipNone]\n颜色空间：sRGB\n其它属性：\n"
                              " Orientation:6\n ExifColorSpace:1\n"));
     // A quarter turn clockwise takes the top-left corner to the top-right.
-    EXPECT_EQ(image->pixels.size(), QSize(30, 40));
-    EXPECT_EQ(MarkerPosition(*image), QPoint(29, 0));
+    EXPECT_EQ(PixelsForTesting(image.get()).size(), QSize(30, 40));
+    EXPECT_EQ(MarkerPosition(image.get()), QPoint(29, 0));
 }
 
 // The orientation item keeps saying what the file says, so every later report is the first
@@ -114,23 +96,23 @@ TEST(ImageReportTest, TurnedJpegWithColourSpaceAndProperties)
 TEST(ImageReportTest, LaterReportsOnATurnedPictureAreTheSameAndTurnNothing)
 {
     const ImagePtr image =
-        Picture(ImageFormatJPEG, 40, 30, {PropertyRecord{PropertyTagOrientation, 3, Shorts({6})}});
+        Picture(ImageFormatJPEG, 40, 30, {PropertyRecord{PropertyTagOrientation, TiffType::Short, Shorts({6})}});
     const QString first = Report(image.get());
     EXPECT_EQ(Report(image.get()), first);
     EXPECT_EQ(Report(image.get()),
               QStringLiteral("文件类型：jpg\n尺寸：30x40\n像素格式：24bppRGB\nDPI：72x72\n"
                              "旋转标志：6 [Rotate90FlipNone]\n其它属性：\n Orientation:6\n"));
-    EXPECT_EQ(MarkerPosition(*image), QPoint(29, 0));
+    EXPECT_EQ(MarkerPosition(image.get()), QPoint(29, 0));
 }
 
 // A picture someone has turned already is not turned again for its orientation.
 TEST(ImageReportTest, APictureTurnedBeforeTheReportIsLeftAsItIs)
 {
     const ImagePtr image =
-        Picture(ImageFormatJPEG, 40, 30, {PropertyRecord{PropertyTagOrientation, 3, Shorts({6})}});
+        Picture(ImageFormatJPEG, 40, 30, {PropertyRecord{PropertyTagOrientation, TiffType::Short, Shorts({6})}});
     ASSERT_EQ(GdipImageRotateFlip(image.get(), RotateNoneFlipX), Ok);
     EXPECT_TRUE(Report(image.get()).startsWith(QStringLiteral("文件类型：jpg\n尺寸：40x30\n")));
-    EXPECT_EQ(MarkerPosition(*image), QPoint(39, 0));
+    EXPECT_EQ(MarkerPosition(image.get()), QPoint(39, 0));
 }
 
 struct FileTypeCase {
@@ -274,7 +256,7 @@ TEST_P(OrientationTest, ShowsTheValueAndTurnsWhenAsked)
 {
     const OrientationCase& row = GetParam();
     const ImagePtr image = Picture(ImageFormatJPEG, 40, 30,
-                                   {PropertyRecord{PropertyTagOrientation, 3,
+                                   {PropertyRecord{PropertyTagOrientation, TiffType::Short,
                                                    Shorts({row.orientation})}});
     const QString expected = QStringLiteral("文件类型：jpg\n尺寸：%1x%2\n像素格式：24bppRGB\n"
                                             "DPI：72x72%3\n其它属性：\n Orientation:%4\n")
@@ -283,8 +265,8 @@ TEST_P(OrientationTest, ShowsTheValueAndTurnsWhenAsked)
                                  .arg(QString::fromUtf8(row.line))
                                  .arg(static_cast<std::int16_t>(row.orientation));
     EXPECT_EQ(Report(image.get()), expected);
-    EXPECT_EQ(image->pixels.size(), row.size);
-    EXPECT_EQ(MarkerPosition(*image), row.marker);
+    EXPECT_EQ(PixelsForTesting(image.get()).size(), row.size);
+    EXPECT_EQ(MarkerPosition(image.get()), row.marker);
 }
 
 // A corner and the size together tell the eight turns and mirrors apart.
@@ -327,33 +309,33 @@ TEST_P(UnusableOrientationTest, NoSectionNoTurnButStillListed)
     if (*GetParam().propertyText != '\0')
         expected += QStringLiteral("\n其它属性：\n") + QString::fromUtf8(GetParam().propertyText);
     EXPECT_EQ(Report(image.get()), expected);
-    EXPECT_EQ(MarkerPosition(*image), QPoint(0, 0));
+    EXPECT_EQ(MarkerPosition(image.get()), QPoint(0, 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, UnusableOrientationTest,
     testing::Values(
         UnusableOrientationCase{"Absent", {}, ""},
-        UnusableOrientationCase{"LongType", {PropertyRecord{PropertyTagOrientation, 4, Long(6)}},
+        UnusableOrientationCase{"LongType", {PropertyRecord{PropertyTagOrientation, TiffType::Long, Longs({6})}},
                                 " Orientation:6\n"},
         UnusableOrientationCase{"TwoValues",
-                                {PropertyRecord{PropertyTagOrientation, 3, Shorts({6, 6})}},
+                                {PropertyRecord{PropertyTagOrientation, TiffType::Short, Shorts({6, 6})}},
                                 " Orientation:6,6\n"},
         UnusableOrientationCase{"OneByte",
-                                {PropertyRecord{PropertyTagOrientation, 3, QByteArray(1, '\x06')}},
+                                {PropertyRecord{PropertyTagOrientation, TiffType::Short, QByteArray(1, '\x06')}},
                                 " Orientation:\n"},
-        UnusableOrientationCase{"Empty", {PropertyRecord{PropertyTagOrientation, 3, QByteArray()}},
+        UnusableOrientationCase{"Empty", {PropertyRecord{PropertyTagOrientation, TiffType::Short, QByteArray()}},
                                 " Orientation:\n"},
         // Only the whole id 0x0112 counts as the orientation.
-        UnusableOrientationCase{"HighBitsSet", {PropertyRecord{0x00010112, 3, Shorts({6})}},
+        UnusableOrientationCase{"HighBitsSet", {PropertyRecord{0x00010112, TiffType::Short, Shorts({6})}},
                                 " 65810:6\n"},
-        UnusableOrientationCase{"ThumbnailOrientation", {PropertyRecord{0x5029, 3, Shorts({6})}},
+        UnusableOrientationCase{"ThumbnailOrientation", {PropertyRecord{0x5029, TiffType::Short, Shorts({6})}},
                                 " ThumbnailOrientation:6\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ColorSpaceCase {
     const char* name;
-    std::uint16_t type;
+    TiffType type;
     QByteArray value;
     const char* section;  // the colour-space line, empty when there is none
     const char* listed;   // the property line's value text
@@ -380,23 +362,23 @@ TEST_P(ColorSpaceTest, ShowsOnlySrgbAndUncalibrated)
 INSTANTIATE_TEST_SUITE_P(
     Values, ColorSpaceTest,
     testing::Values(
-        ColorSpaceCase{"Srgb", 3, Shorts({1}), "\n颜色空间：sRGB", "1"},
-        ColorSpaceCase{"Uncalibrated", 3, Shorts({0xFFFF}), "\n颜色空间：未校准", "-1"},
-        ColorSpaceCase{"AdobeRgbIsNotNamed", 3, Shorts({2}), "", "2"},
-        ColorSpaceCase{"LongType", 4, Long(1), "", "1"},
+        ColorSpaceCase{"Srgb", TiffType::Short, Shorts({1}), "\n颜色空间：sRGB", "1"},
+        ColorSpaceCase{"Uncalibrated", TiffType::Short, Shorts({0xFFFF}), "\n颜色空间：未校准", "-1"},
+        ColorSpaceCase{"AdobeRgbIsNotNamed", TiffType::Short, Shorts({2}), "", "2"},
+        ColorSpaceCase{"LongType", TiffType::Long, Longs({1}), "", "1"},
         // Only the first element is read, whatever follows it.
-        ColorSpaceCase{"FirstOfTwo", 3, Shorts({1, 0xFFFF}), "\n颜色空间：sRGB", "1,-1"},
-        ColorSpaceCase{"SingleByte", 3, QByteArray(1, '\x01'), "\n颜色空间：sRGB", ""},
-        ColorSpaceCase{"NoBytes", 3, QByteArray(), "", ""}),
+        ColorSpaceCase{"FirstOfTwo", TiffType::Short, Shorts({1, 0xFFFF}), "\n颜色空间：sRGB", "1,-1"},
+        ColorSpaceCase{"SingleByte", TiffType::Short, QByteArray(1, '\x01'), "\n颜色空间：sRGB", ""},
+        ColorSpaceCase{"NoBytes", TiffType::Short, QByteArray(), "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ImageReportTest, SectionsComeInTheirOrderWithoutPropertiesLast)
 {
     // Colour space listed before orientation in the picture; the sections keep their own order.
     const ImagePtr image = Picture(ImageFormatTIFF, 4, 3,
-                                   {PropertyRecord{PropertyTagExifColorSpace, 3, Shorts({0xFFFF})},
-                                    PropertyRecord{0x0131, 2, QByteArray("GIMP", 5)},
-                                    PropertyRecord{PropertyTagOrientation, 3, Shorts({1})}},
+                                   {PropertyRecord{PropertyTagExifColorSpace, TiffType::Short, Shorts({0xFFFF})},
+                                    PropertyRecord{0x0131, TiffType::Ascii, QByteArray("GIMP", 5)},
+                                    PropertyRecord{PropertyTagOrientation, TiffType::Short, Shorts({1})}},
                                    PixelFormat8bppIndexed, 300.0f, 300.0f);
     EXPECT_EQ(Report(image.get()),
               QStringLiteral("文件类型：tiff\n尺寸：4x3\n像素格式：8bppIndexed\n"

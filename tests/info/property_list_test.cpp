@@ -2,8 +2,8 @@
 
 #include "info/property_list.h"
 
-#include "imaging/gp_image.h"
-#include "imaging/image_handles.h"
+#include "imaging/image_for_testing.h"
+#include "support/item_values.h"
 
 #include <QString>
 
@@ -19,33 +19,15 @@ namespace {
 using imaging::GpImage;
 using imaging::ImagePtr;
 using imaging::PropertyRecord;
+using imaging::TiffType;
 
-QByteArray Shorts(std::initializer_list<std::uint16_t> values)
-{
-    QByteArray bytes;
-    for (const std::uint16_t value : values) {
-        bytes.append(static_cast<char>(value & 0xFF));
-        bytes.append(static_cast<char>(value >> 8));
-    }
-    return bytes;
-}
-
-QByteArray Longs(std::initializer_list<std::uint32_t> values)
-{
-    QByteArray bytes;
-    for (const std::uint32_t value : values) {
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.append(static_cast<char>((value >> shift) & 0xFF));
-    }
-    return bytes;
-}
+using test::Longs;
+using test::Shorts;
 
 ImagePtr PictureWith(imaging::PropertyRecords properties)
 {
-    auto* image = new GpImage{};
-    image->pixels = QImage(4, 3, QImage::Format_ARGB32);
-    image->properties = std::move(properties);
-    return ImagePtr(image);
+    return imaging::MakeImageForTesting(QImage(4, 3, QImage::Format_ARGB32),
+                                        {.properties = std::move(properties)});
 }
 
 QString ListOf(GpImage* image, const QString& before = {})
@@ -66,12 +48,12 @@ TEST(PropertyListTest, ListsEveryItemInTheServiceOrder)
 {
     // Deliberately not in id order: the list keeps the order the picture holds them in.
     const ImagePtr image = PictureWith({
-        PropertyRecord{0xA001, 3, Shorts({0xFFFF})},
-        PropertyRecord{0x0112, 3, Shorts({6})},
-        PropertyRecord{0x9999, 4, Longs({7})},
-        PropertyRecord{0x010F, 2, QByteArray("Canon", 6)},
-        PropertyRecord{0x011A, 5, Longs({72, 1})},
-        PropertyRecord{0x0000, 1, QByteArray("\x02\x02\x00\x00", 4)},
+        PropertyRecord{0xA001, TiffType::Short, Shorts({0xFFFF})},
+        PropertyRecord{0x0112, TiffType::Short, Shorts({6})},
+        PropertyRecord{0x9999, TiffType::Long, Longs({7})},
+        PropertyRecord{0x010F, TiffType::Ascii, QByteArray("Canon", 6)},
+        PropertyRecord{0x011A, TiffType::Rational, Longs({72, 1})},
+        PropertyRecord{0x0000, TiffType::Byte, QByteArray("\x02\x02\x00\x00", 4)},
     });
     EXPECT_EQ(ListOf(image.get()),
               QStringLiteral(" ExifColorSpace:-1\n"
@@ -84,7 +66,7 @@ TEST(PropertyListTest, ListsEveryItemInTheServiceOrder)
 
 TEST(PropertyListTest, AppendsAfterWhatTheCallerHolds)
 {
-    const ImagePtr image = PictureWith({PropertyRecord{0x0112, 3, Shorts({1})}});
+    const ImagePtr image = PictureWith({PropertyRecord{0x0112, TiffType::Short, Shorts({1})}});
     EXPECT_EQ(ListOf(image.get(), QStringLiteral("head")), QStringLiteral("head Orientation:1\n"));
 }
 
@@ -92,8 +74,8 @@ TEST(PropertyListTest, EmptyValueTextStillGivesALine)
 {
     // A rational too short for one element, and a value with no bytes at all.
     const ImagePtr image = PictureWith({
-        PropertyRecord{0x011A, 5, Longs({72}).left(4)},
-        PropertyRecord{0x0131, 2, QByteArray()},
+        PropertyRecord{0x011A, TiffType::Rational, Longs({72}).left(4)},
+        PropertyRecord{0x0131, TiffType::Ascii, QByteArray()},
     });
     EXPECT_EQ(ListOf(image.get()), QStringLiteral(" XResolution:\n SoftwareUsed:\n"));
 }
@@ -101,8 +83,8 @@ TEST(PropertyListTest, EmptyValueTextStillGivesALine)
 TEST(PropertyListTest, LineBreakInsideATextIsNotEscaped)
 {
     const ImagePtr image = PictureWith({
-        PropertyRecord{0x010E, 2, QByteArray("one\ntwo", 8)},
-        PropertyRecord{0x013B, 2, QByteArray("a:b", 4)},
+        PropertyRecord{0x010E, TiffType::Ascii, QByteArray("one\ntwo", 8)},
+        PropertyRecord{0x013B, TiffType::Ascii, QByteArray("a:b", 4)},
     });
     EXPECT_EQ(ListOf(image.get()), QStringLiteral(" ImageDescription:one\ntwo\n Artist:a:b\n"));
 }
@@ -110,8 +92,8 @@ TEST(PropertyListTest, LineBreakInsideATextIsNotEscaped)
 TEST(PropertyListTest, LongValuesAreCutButEveryItemIsListed)
 {
     const ImagePtr image = PictureWith({
-        PropertyRecord{0x5090, 3, QByteArray(128, '\x01')},
-        PropertyRecord{0x0112, 3, Shorts({8})},
+        PropertyRecord{0x5090, TiffType::Short, QByteArray(128, '\x01')},
+        PropertyRecord{0x0112, TiffType::Short, Shorts({8})},
     });
     EXPECT_EQ(ListOf(image.get()),
               QStringLiteral(" LuminanceTable:257,257,257,257,257,257,257,257,257,257,257,257,"
@@ -122,8 +104,8 @@ TEST(PropertyListTest, LongValuesAreCutButEveryItemIsListed)
 TEST(ReadPropertyItemTest, GivesTheItemWithItsValueInsideTheBuffer)
 {
     const ImagePtr image = PictureWith({
-        PropertyRecord{0x0112, 3, Shorts({6})},
-        PropertyRecord{0x010F, 2, QByteArray("Nikon", 6)},
+        PropertyRecord{0x0112, TiffType::Short, Shorts({6})},
+        PropertyRecord{0x010F, TiffType::Ascii, QByteArray("Nikon", 6)},
     });
     const std::optional<PropertyItemBuffer> buffer = ReadPropertyItem(image.get(), 0x010F);
     ASSERT_TRUE(buffer.has_value());
@@ -143,7 +125,7 @@ TEST(ReadPropertyItemTest, GivesTheItemWithItsValueInsideTheBuffer)
 
 TEST(ReadPropertyItemTest, MissingPropertyGivesNothing)
 {
-    const ImagePtr image = PictureWith({PropertyRecord{0x0112, 3, Shorts({6})}});
+    const ImagePtr image = PictureWith({PropertyRecord{0x0112, TiffType::Short, Shorts({6})}});
     EXPECT_FALSE(ReadPropertyItem(image.get(), 0xA001).has_value());
     EXPECT_FALSE(ReadPropertyItem(image.get(), 0x00010112).has_value());
 }

@@ -3,6 +3,8 @@
 #include "info/metadata_text.h"
 #include "info/value_format.h"
 
+#include "support/item_values.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -45,15 +47,7 @@ QByteArray CountingShorts(int count)
     return bytes;
 }
 
-QByteArray Longs(std::initializer_list<std::uint32_t> values)
-{
-    QByteArray bytes;
-    for (const std::uint32_t value : values) {
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.append(static_cast<char>((value >> shift) & 0xFF));
-    }
-    return bytes;
-}
+using test::Longs;
 
 const char* const kZeroToFifteen = "0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15";
 

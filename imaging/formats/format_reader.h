@@ -1,0 +1,44 @@
+#pragma once
+
+// One format the service knows: how its content is recognised, what one pass over its bytes
+// learns, and how its first frame is decoded. Each format defines its row in its own folder;
+// the registry lists the rows in the order content is checked.
+
+#include "formats/file_facts.h"
+#include "imaging/gdiplus_types.h"
+
+#include <QByteArrayView>
+#include <QImage>
+
+namespace veltra::imaging {
+
+enum class FileFormat { Unknown, Png, Jpeg, Gif, Bmp, Tiff, Icon, Emf, Wmf, WebP };
+
+struct FormatReader {
+    FileFormat format;
+    // What the raw-format query reports for a picture of this format.
+    GUID rawFormat;
+    // True when the first bytes of a file are of this format. The file's name never counts.
+    bool (*matches)(QByteArrayView head);
+    // Everything the report needs that the file's structure says, read in one pass without
+    // decoding pixels. Never fails: a damaged structure yields what could be read before it.
+    FileFacts (*read)(QByteArrayView file);
+    // The Qt image plugin that decodes the format, or nothing when Qt has none for it.
+    const char* qtDecoder;
+    // Decodes the first frame (first page, first icon image) as stored, with no orientation
+    // applied, for formats that do not simply go through their Qt plugin; when null, the
+    // plugin named above decodes it.
+    GpStatus (*decode)(QByteArrayView file, const FileFacts& facts, QImage* pixels) = nullptr;
+};
+
+// Decodes the first frame of a file of this format.
+GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
+                          QImage* pixels);
+
+// For formats whose files say nothing the report lists.
+inline FileFacts ReadNoFacts(QByteArrayView /*file*/)
+{
+    return {};
+}
+
+}  // namespace veltra::imaging

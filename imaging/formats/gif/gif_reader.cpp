@@ -1,0 +1,201 @@
+#include "formats/gif/gif_reader.h"
+
+#include "imaging/property_tags.h"
+#include "util/byte_reader.h"
+#include "util/byte_writer.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace veltra::imaging {
+namespace {
+
+constexpr std::uint8_t kExtensionIntroducer = 0x21;
+constexpr std::uint8_t kImageSeparator = 0x2C;
+constexpr std::uint8_t kPlainTextLabel = 0x01;
+constexpr std::uint8_t kGraphicControlLabel = 0xF9;
+constexpr std::uint8_t kCommentLabel = 0xFE;
+constexpr std::uint8_t kApplicationLabel = 0xFF;
+
+constexpr qsizetype kHeaderSize = 6;
+constexpr qsizetype kScreenDescriptorSize = 7;
+constexpr qsizetype kImageDescriptorSize = 9;
+
+// Size in bytes of a colour table announced by a packed field's low three bits.
+qsizetype ColourTableSize(std::uint8_t packed)
+{
+    return qsizetype{3} << ((packed & 0x07) + 1);
+}
+
+struct SubBlocks {
+    QByteArray joined;   // the payloads one after the other
+    QByteArrayView first;
+    qsizetype end = 0;   // offset after the terminating empty block
+};
+
+// The data sub-blocks starting at `at`, or nothing when the file ends before their
+// terminator. Skipping them is how image data is passed over without decoding it.
+std::optional<SubBlocks> ReadSubBlocks(QByteArrayView file, qsizetype at, bool join)
+{
+    SubBlocks blocks;
+    bool firstSeen = false;
+    while (at < file.size()) {
+        const qsizetype size = ByteAt(file, at);
+        ++at;
+        if (size == 0) {
+            blocks.end = at;
+            return blocks;
+        }
+        if (at + size > file.size())
+            return std::nullopt;
+        const QByteArrayView payload = file.sliced(at, size);
+        if (!firstSeen) {
+            blocks.first = payload;
+            firstSeen = true;
+        }
+        if (join)
+            blocks.joined.append(payload);
+        at += size;
+    }
+    return std::nullopt;
+}
+
+struct GraphicControl {
+    std::uint16_t delay = 0;
+    std::optional<std::uint8_t> transparentIndex;
+};
+
+struct GifBlocks {
+    std::vector<std::uint32_t> frameDelays;
+    std::optional<QByteArray> comment;
+    std::optional<std::uint16_t> loopCount;
+    std::optional<std::uint8_t> firstFrameTransparentIndex;
+};
+
+void ReadExtension(std::uint8_t label, const SubBlocks& blocks,
+                   std::optional<GraphicControl>& pendingControl, GifBlocks& facts)
+{
+    if (label == kGraphicControlLabel && blocks.first.size() >= 4) {
+        GraphicControl control;
+        control.delay = ReadLittle16(blocks.first, 1);
+        if (ByteAt(blocks.first, 0) & 0x01)
+            control.transparentIndex = ByteAt(blocks.first, 3);
+        pendingControl = control;
+    } else if (label == kPlainTextLabel) {
+        // Text drawn on the canvas is a graphic block of its own and uses up the control
+        // extension before it; the next image has none.
+        pendingControl.reset();
+    } else if (label == kCommentLabel && !facts.comment) {
+        facts.comment = blocks.joined;
+    } else if (label == kApplicationLabel && !facts.loopCount &&
+               (blocks.first == "NETSCAPE2.0" || blocks.first == "ANIMEXTS1.0")) {
+        // The identifier's block is followed by one of 3 bytes: 1, then the count.
+        const QByteArrayView data = QByteArrayView(blocks.joined).sliced(blocks.first.size());
+        if (data.size() >= 3 && ByteAt(data, 0) == 1)
+            facts.loopCount = ReadLittle16(data, 1);
+    }
+}
+
+GifBlocks WalkBlocks(QByteArrayView file, qsizetype at)
+{
+    GifBlocks facts;
+    // A graphic control extension applies to the next image only.
+    std::optional<GraphicControl> pendingControl;
+    while (at < file.size()) {
+        const std::uint8_t introducer = ByteAt(file, at);
+        if (introducer == kExtensionIntroducer) {
+            if (at + 1 >= file.size())
+                break;
+            const std::uint8_t label = ByteAt(file, at + 1);
+            const std::optional<SubBlocks> blocks = ReadSubBlocks(file, at + 2, true);
+            if (!blocks)
+                break;
+            ReadExtension(label, *blocks, pendingControl, facts);
+            at = blocks->end;
+        } else if (introducer == kImageSeparator) {
+            if (at + 1 + kImageDescriptorSize > file.size())
+                break;
+            const std::uint8_t packed = ByteAt(file, at + kImageDescriptorSize);
+            facts.frameDelays.push_back(pendingControl ? pendingControl->delay : 0);
+            if (facts.frameDelays.size() == 1 && pendingControl)
+                facts.firstFrameTransparentIndex = pendingControl->transparentIndex;
+            pendingControl.reset();
+            at += 1 + kImageDescriptorSize;
+            if (packed & 0x80)
+                at += ColourTableSize(packed);
+            // The LZW minimum code size, then the image data.
+            ++at;
+            if (at >= file.size())
+                break;
+            const std::optional<SubBlocks> imageData = ReadSubBlocks(file, at, false);
+            if (!imageData)
+                break;
+            at = imageData->end;
+        } else {
+            // The trailer, or a byte that starts no block: the file's structure ends here.
+            break;
+        }
+    }
+    return facts;
+}
+
+bool IsGif(QByteArrayView head)
+{
+    return head.startsWith("GIF87a") || head.startsWith("GIF89a");
+}
+
+PropertyRecords GifItems(QByteArrayView file)
+{
+    PropertyRecords items;
+    if (file.size() < kHeaderSize + kScreenDescriptorSize)
+        return items;
+    const std::uint8_t screenPacked = ByteAt(file, kHeaderSize + 4);
+    const std::uint8_t backgroundIndex = ByteAt(file, kHeaderSize + 5);
+    qsizetype at = kHeaderSize + kScreenDescriptorSize;
+    std::optional<QByteArrayView> globalPalette;
+    if (screenPacked & 0x80) {
+        const qsizetype paletteSize = ColourTableSize(screenPacked);
+        if (at + paletteSize <= file.size())
+            globalPalette = file.sliced(at, paletteSize);
+        at += paletteSize;
+    }
+    const GifBlocks facts = WalkBlocks(file, at);
+
+    if (!facts.frameDelays.empty()) {
+        QByteArray delays;
+        for (std::uint32_t delay : facts.frameDelays)
+            AppendLittle32(delays, delay);
+        items.push_back(PropertyRecord{PropertyTagFrameDelay, TiffType::Long, delays});
+    }
+    if (facts.comment)
+        items.push_back(PropertyRecord{PropertyTagExifUserComment, TiffType::Ascii, *facts.comment});
+    items.push_back(PropertyRecord{PropertyTagLoopCount, TiffType::Short,
+                                   Little16(facts.loopCount.value_or(1))});
+    if (globalPalette) {
+        items.push_back(
+            PropertyRecord{PropertyTagGlobalPalette, TiffType::Byte, globalPalette->toByteArray()});
+        items.push_back(PropertyRecord{PropertyTagIndexBackground, TiffType::Byte,
+                                       QByteArray(1, static_cast<char>(backgroundIndex))});
+    }
+    if (facts.firstFrameTransparentIndex) {
+        const auto index = static_cast<char>(*facts.firstFrameTransparentIndex);
+        items.push_back(
+            PropertyRecord{PropertyTagIndexTransparent, TiffType::Byte, QByteArray(1, index)});
+    }
+    return items;
+}
+
+FileFacts ReadGif(QByteArrayView file)
+{
+    FileFacts facts;
+    facts.pixelFormat = PixelFormat8bppIndexed;
+    facts.properties = PropertySet(GifItems(file));
+    return facts;
+}
+
+}  // namespace
+
+const FormatReader kGifFormat{FileFormat::Gif, ImageFormatGIF, IsGif, ReadGif, "gif"};
+
+}  // namespace veltra::imaging

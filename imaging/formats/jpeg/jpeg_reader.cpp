@@ -1,0 +1,176 @@
+#include "formats/jpeg/jpeg_reader.h"
+
+#include "formats/jpeg/jpeg_segments.h"
+#include "imaging/property_tags.h"
+#include "metadata/ifd_walker.h"
+#include "util/byte_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace veltra::imaging {
+namespace {
+
+constexpr std::uint8_t kMarkerApp0 = 0xE0;
+constexpr std::uint8_t kMarkerApp1 = 0xE1;
+constexpr std::uint8_t kMarkerDqt = 0xDB;
+constexpr std::uint8_t kMarkerCom = 0xFE;
+
+constexpr int kCoefficients = 64;
+
+// A quantisation table is stored in zig-zag order; entry k of the stored table belongs at
+// row-major position kNaturalOrder[k] of the 8 x 8 block.
+constexpr std::array<std::uint8_t, kCoefficients> kNaturalOrder{
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
+};
+
+// A table as 64 SHORT values, little-endian, in row-major order.
+QByteArray NaturalOrderTable(QByteArrayView stored, bool sixteenBit)
+{
+    QByteArray table(kCoefficients * 2, '\0');
+    for (int k = 0; k < kCoefficients; ++k) {
+        const std::uint16_t value = sixteenBit ? ReadBig16(stored, qsizetype{k} * 2)
+                                               : ByteAt(stored, k);
+        const qsizetype at = qsizetype{kNaturalOrder[static_cast<std::size_t>(k)]} * 2;
+        table[at] = static_cast<char>(value & 0xFF);
+        table[at + 1] = static_cast<char>(value >> 8);
+    }
+    return table;
+}
+
+// What the segments before the first scan hold, each the first of its kind.
+struct JpegSegments {
+    bool frameSeen = false;
+    std::optional<PixelFormat> pixelFormat;
+    std::optional<Resolution> jfifDensity;
+    bool jfifSeen = false;
+    std::optional<QByteArrayView> exif;
+    std::optional<QByteArrayView> comment;
+    std::array<std::optional<QByteArray>, 2> quantisationTables;
+};
+
+// Every SOFn carries the component count; C4, C8 and CC are other markers.
+bool IsFrameHeader(std::uint8_t marker)
+{
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+std::optional<PixelFormat> PixelFormatOfComponents(QByteArrayView frameHeader)
+{
+    // Precision (1), height (2), width (2), component count (1).
+    if (frameHeader.size() < 6)
+        return std::nullopt;
+    switch (ByteAt(frameHeader, 5)) {
+    case 1: return PixelFormat8bppIndexed;
+    case 3: return PixelFormat24bppRGB;
+    case 4: return PixelFormat32bppCMYK;
+    default: return std::nullopt;
+    }
+}
+
+// "JFIF\0", version (2), unit (1), x density (2), y density (2). Unit 1 is dots per inch, 2
+// dots per centimetre; 0 gives only the aspect ratio.
+std::optional<Resolution> JfifDensity(QByteArrayView app0)
+{
+    const int unit = ByteAt(app0, 7);
+    const double x = ReadBig16(app0, 8);
+    const double y = ReadBig16(app0, 10);
+    if (unit == 1)
+        return DeclaredResolution(x, y);
+    if (unit == 2)
+        return DeclaredResolution(x * kCentimetresPerInch, y * kCentimetresPerInch);
+    return std::nullopt;
+}
+
+// One DQT segment may define several tables; the first definition of a table wins.
+void ReadQuantisationTables(QByteArrayView segment, JpegSegments& found)
+{
+    qsizetype at = 0;
+    while (at < segment.size()) {
+        const std::uint8_t precisionAndId = ByteAt(segment, at);
+        const int precision = precisionAndId >> 4;
+        const int tableId = precisionAndId & 0x0F;
+        if (precision > 1)
+            return;
+        const qsizetype tableSize = kCoefficients * (precision + 1);
+        if (!RangeInside(static_cast<std::uint64_t>(at) + 1, static_cast<std::uint64_t>(tableSize),
+                         static_cast<std::uint64_t>(segment.size())))
+            return;
+        if (tableId < 2 && !found.quantisationTables[static_cast<std::size_t>(tableId)]) {
+            found.quantisationTables[static_cast<std::size_t>(tableId)] =
+                NaturalOrderTable(segment.sliced(at + 1, tableSize), precision == 1);
+        }
+        at += 1 + tableSize;
+    }
+}
+
+JpegSegments WalkSegments(QByteArrayView file)
+{
+    JpegSegments found;
+    ForEachJpegSegment(file, [&found](const JpegSegment& segment) {
+        const QByteArrayView payload = segment.payload;
+        // Only the first frame header counts, even when it says nothing usable.
+        if (IsFrameHeader(segment.marker) && !found.frameSeen) {
+            found.frameSeen = true;
+            found.pixelFormat = PixelFormatOfComponents(payload);
+        } else if (segment.marker == kMarkerApp0 && !found.jfifSeen && payload.size() >= 12 &&
+            payload.first(5) == QByteArrayView("JFIF\0", 5)) {
+            found.jfifSeen = true;
+            found.jfifDensity = JfifDensity(payload);
+        } else if (segment.marker == kMarkerApp1 && !found.exif && payload.startsWith(kExifPrefix)) {
+            found.exif = payload.sliced(kExifPrefix.size());
+        } else if (segment.marker == kMarkerCom && !found.comment) {
+            found.comment = payload;
+        } else if (segment.marker == kMarkerDqt) {
+            ReadQuantisationTables(payload, found);
+        }
+        return true;
+    });
+    return found;
+}
+
+bool IsJpeg(QByteArrayView head)
+{
+    return head.startsWith("\xFF\xD8\xFF");
+}
+
+// The items: those of the first Exif APP1 segment, then the first comment as 0x9286 (ASCII,
+// as stored), then quantisation tables 0 and 1.
+FileFacts ReadJpeg(QByteArrayView file)
+{
+    const JpegSegments found = WalkSegments(file);
+    PropertyRecords items;
+    if (found.exif)
+        items = ReadTiffItems(*found.exif, TiffStructure::ExifBlock);
+    if (found.comment) {
+        items.push_back(
+            PropertyRecord{PropertyTagExifUserComment, TiffType::Ascii, found.comment->toByteArray()});
+    }
+    const std::array tableIds{PropertyTagLuminanceTable, PropertyTagChrominanceTable};
+    for (std::size_t table = 0; table < tableIds.size(); ++table) {
+        if (found.quantisationTables[table]) {
+            items.push_back(
+                PropertyRecord{tableIds[table], TiffType::Short, *found.quantisationTables[table]});
+        }
+    }
+
+    FileFacts facts;
+    facts.pixelFormat = found.pixelFormat;
+    facts.properties = PropertySet(std::move(items));
+    // A JFIF density in real units wins; otherwise the Exif resolution tags; otherwise 96.
+    std::optional<Resolution> resolution = found.jfifDensity;
+    if (!resolution)
+        resolution = ResolutionFromTiffTags(facts.properties);
+    facts.resolution = resolution.value_or(Resolution{});
+    return facts;
+}
+
+}  // namespace
+
+const FormatReader kJpegFormat{FileFormat::Jpeg, ImageFormatJPEG, IsJpeg, ReadJpeg, "jpeg"};
+
+}  // namespace veltra::imaging

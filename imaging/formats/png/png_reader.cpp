@@ -1,0 +1,332 @@
+#include "formats/png/png_reader.h"
+
+#include "formats/png/png_chunks.h"
+#include "formats/qt_decoding.h"
+#include "imaging/property_tags.h"
+#include "metadata/ifd_walker.h"
+#include "util/bounded_inflate.h"
+#include "util/byte_reader.h"
+#include "util/byte_writer.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace veltra::imaging {
+namespace {
+
+// PNG stores chromaticities and gamma as integers scaled by this much.
+constexpr std::uint32_t kPngScale = 100000;
+
+struct TextKeyword {
+    QByteArrayView keyword;
+    PROPID id;
+};
+
+// Keywords are case-sensitive in PNG; other keywords are not listed.
+constexpr std::array kTextKeywords{
+    TextKeyword{"Title", PropertyTagImageTitle},
+    TextKeyword{"Author", PropertyTagArtist},
+    TextKeyword{"Description", PropertyTagImageDescription},
+    TextKeyword{"Copyright", PropertyTagCopyright},
+    TextKeyword{"Software", PropertyTagSoftwareUsed},
+    TextKeyword{"Source", PropertyTagEquipModel},
+    TextKeyword{"Comment", PropertyTagExifUserComment},
+};
+
+std::optional<PROPID> TextKeywordId(QByteArrayView keyword)
+{
+    for (const TextKeyword& row : kTextKeywords) {
+        if (row.keyword == keyword)
+            return row.id;
+    }
+    return std::nullopt;
+}
+
+// Each PNG integer over 100000, as RATIONAL values.
+QByteArray ScaledRationals(QByteArrayView bigEndianValues, int count)
+{
+    QByteArray value;
+    for (int index = 0; index < count; ++index) {
+        AppendLittle32(value, ReadBig32(bigEndianValues, qsizetype{index} * 4));
+        AppendLittle32(value, kPngScale);
+    }
+    return value;
+}
+
+QByteArray WithNul(QByteArrayView text)
+{
+    QByteArray value = text.toByteArray();
+    value.append('\0');
+    return value;
+}
+
+// tIME becomes the Exif date form. A field outside its range would not fit the fixed
+// 20-byte form, so such a chunk is not listed.
+std::optional<QByteArray> ExifDateTime(QByteArrayView time)
+{
+    if (time.size() < 7)
+        return std::nullopt;
+    const unsigned year = ReadBig16(time, 0);
+    const unsigned month = ByteAt(time, 2);
+    const unsigned day = ByteAt(time, 3);
+    const unsigned hour = ByteAt(time, 4);
+    const unsigned minute = ByteAt(time, 5);
+    const unsigned second = ByteAt(time, 6);
+    if (year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 ||
+        minute > 59 || second > 60)
+        return std::nullopt;
+    return WithNul(QString::asprintf("%04u:%02u:%02u %02u:%02u:%02u", year, month, day, hour,
+                                     minute, second)
+                       .toLatin1());
+}
+
+// tEXt: keyword, NUL, Latin-1 text.
+// zTXt: keyword, NUL, method 0, zlib text.
+// iTXt: keyword, NUL, compressed flag, method, language, NUL, translated keyword, NUL, text.
+std::optional<QByteArray> TextOf(QByteArrayView type, QByteArrayView afterKeyword)
+{
+    if (type == "tEXt")
+        return afterKeyword.toByteArray();
+    if (type == "zTXt") {
+        if (afterKeyword.isEmpty() || ByteAt(afterKeyword, 0) != 0)
+            return std::nullopt;
+        return InflateZlib(afterKeyword.sliced(1));
+    }
+    if (afterKeyword.size() < 2)
+        return std::nullopt;
+    const bool compressed = ByteAt(afterKeyword, 0) != 0;
+    const std::uint8_t method = ByteAt(afterKeyword, 1);
+    QByteArrayView rest = afterKeyword.sliced(2);
+    for (int skippedFields = 0; skippedFields < 2; ++skippedFields) {
+        const qsizetype nul = rest.indexOf('\0');
+        if (nul < 0)
+            return std::nullopt;
+        rest = rest.sliced(nul + 1);
+    }
+    if (!compressed)
+        return rest.toByteArray();
+    if (method != 0)
+        return std::nullopt;
+    return InflateZlib(rest);
+}
+
+void AppendText(QByteArrayView type, QByteArrayView data, PropertyRecords& items)
+{
+    const qsizetype nul = data.indexOf('\0');
+    if (nul < 0)
+        return;
+    const std::optional<PROPID> id = TextKeywordId(data.first(nul));
+    if (!id)
+        return;
+    if (const std::optional<QByteArray> text = TextOf(type, data.sliced(nul + 1)))
+        items.push_back(PropertyRecord{*id, TiffType::Ascii, WithNul(*text)});
+}
+
+void AppendIccProfile(QByteArrayView data, PropertyRecords& items)
+{
+    const qsizetype nul = data.indexOf('\0');
+    if (nul < 0)
+        return;
+    items.push_back(PropertyRecord{PropertyTagICCProfileDescriptor, TiffType::Ascii,
+                                   WithNul(data.first(nul))});
+    // After the name: the compression method (0, zlib) and the compressed profile.
+    if (nul + 2 > data.size() || ByteAt(data, nul + 1) != 0)
+        return;
+    if (std::optional<QByteArray> profile = InflateZlib(data.sliced(nul + 2)))
+        items.push_back(PropertyRecord{PropertyTagICCProfile, TiffType::Undefined, std::move(*profile)});
+}
+
+QByteArray BigEndianShortsToLittle(QByteArrayView data)
+{
+    QByteArray value;
+    value.reserve(data.size() & ~qsizetype{1});
+    for (qsizetype at = 0; at + 2 <= data.size(); at += 2) {
+        value.append(data[at + 1]);
+        value.append(data[at]);
+    }
+    return value;
+}
+
+PropertyRecords PhysicalDimensionItems(QByteArrayView data)
+{
+    QByteArray perUnitX;
+    QByteArray perUnitY;
+    AppendLittle32(perUnitX, ReadBig32(data, 0));
+    AppendLittle32(perUnitY, ReadBig32(data, 4));
+    return {
+        PropertyRecord{PropertyTagPixelUnit, TiffType::Byte, data.sliced(8, 1).toByteArray()},
+        PropertyRecord{PropertyTagPixelPerUnitX, TiffType::Long, perUnitX},
+        PropertyRecord{PropertyTagPixelPerUnitY, TiffType::Long, perUnitY},
+    };
+}
+
+void AppendChunkItems(QByteArrayView type, QByteArrayView data, PropertyRecords& items)
+{
+    if (type == "tIME") {
+        if (std::optional<QByteArray> dateTime = ExifDateTime(data))
+            items.push_back(PropertyRecord{PropertyTagDateTime, TiffType::Ascii, std::move(*dateTime)});
+    } else if (type == "gAMA" && data.size() >= 4) {
+        QByteArray value;
+        AppendLittle32(value, kPngScale);
+        AppendLittle32(value, ReadBig32(data, 0));
+        items.push_back(PropertyRecord{PropertyTagGamma, TiffType::Rational, value});
+    } else if (type == "cHRM" && data.size() >= 32) {
+        items.push_back(
+            PropertyRecord{PropertyTagWhitePoint, TiffType::Rational, ScaledRationals(data, 2)});
+        items.push_back(PropertyRecord{PropertyTagPrimaryChromaticities, TiffType::Rational,
+                                       ScaledRationals(data.sliced(8), 6)});
+    } else if (type == "sRGB" && data.size() >= 1) {
+        items.push_back(PropertyRecord{PropertyTagSRGBRenderingIntent, TiffType::Byte,
+                                       data.first(1).toByteArray()});
+    } else if (type == "iCCP") {
+        AppendIccProfile(data, items);
+    } else if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
+        AppendText(type, data, items);
+    } else if (type == "hIST" && data.size() >= 2) {
+        items.push_back(PropertyRecord{PropertyTagPaletteHistogram, TiffType::Short,
+                                       BigEndianShortsToLittle(data)});
+    } else if (type == "eXIf") {
+        const PropertyRecords exif = ReadTiffItems(SkipExifPrefix(data), TiffStructure::ExifBlock);
+        items.insert(items.end(), exif.begin(), exif.end());
+    }
+}
+
+// The header's bit depth and colour type, which follow the signature (8), the IHDR chunk's
+// length and type (8), and the width and height (8).
+struct PngHeader {
+    int depth = 0;
+    int colourType = -1;
+};
+
+constexpr int kColourGrey = 0;
+constexpr int kColourRgb = 2;
+constexpr int kColourPalette = 3;
+constexpr int kColourGreyAlpha = 4;
+constexpr int kColourRgba = 6;
+
+std::optional<PixelFormat> PixelFormatOf(const PngHeader& header, bool transparency)
+{
+    const bool sixteenBit = header.depth == 16;
+    switch (header.colourType) {
+    case kColourPalette:
+        return IndexedPixelFormat(header.depth);
+    case kColourGrey:
+        if (transparency)
+            return sixteenBit ? PixelFormat64bppARGB : PixelFormat32bppARGB;
+        return sixteenBit ? PixelFormat16bppGrayScale : IndexedPixelFormat(header.depth);
+    case kColourRgb:
+        if (transparency)
+            return sixteenBit ? PixelFormat64bppARGB : PixelFormat32bppARGB;
+        return sixteenBit ? PixelFormat48bppRGB : PixelFormat24bppRGB;
+    case kColourGreyAlpha:
+    case kColourRgba:
+        return sixteenBit ? PixelFormat64bppARGB : PixelFormat32bppARGB;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool IsPng(QByteArrayView head)
+{
+    return head.startsWith("\x89PNG\r\n\x1A\n");
+}
+
+// The items come in chunk order; pHYs is listed last, as its own three items.
+FileFacts ReadPng(QByteArrayView file)
+{
+    PropertyRecords items;
+    std::optional<QByteArrayView> transparency;
+    bool imageDataSeen = false;
+    std::optional<QByteArrayView> physicalDimensions;
+    ForEachPngChunk(file, [&](const PngChunk& chunk) {
+        if (chunk.type == "IDAT") {
+            imageDataSeen = true;
+        } else if (chunk.type == "tRNS") {
+            // Transparency only counts before the image data, where the format puts it.
+            if (!imageDataSeen && !transparency)
+                transparency = chunk.data;
+        } else if (chunk.type == "pHYs") {
+            if (!physicalDimensions && chunk.data.size() >= 9)
+                physicalDimensions = chunk.data;
+        } else {
+            AppendChunkItems(chunk.type, chunk.data, items);
+        }
+        return true;
+    });
+    if (physicalDimensions) {
+        const PropertyRecords physical = PhysicalDimensionItems(*physicalDimensions);
+        items.insert(items.end(), physical.begin(), physical.end());
+    }
+
+    FileFacts facts;
+    // The header is the first chunk, at a fixed place.
+    if (file.size() >= 26 && file.sliced(12, 4) == "IHDR") {
+        const PngHeader header{ByteAt(file, 24), ByteAt(file, 25)};
+        facts.pixelFormat = PixelFormatOf(header, transparency.has_value());
+        if (header.depth == 16 && header.colourType == kColourRgb && transparency &&
+            transparency->size() == 6) {
+            // The chunk is length (4) and type (4) before its data and a CRC (4) after it.
+            const qsizetype dataAt = transparency->data() - file.data();
+            facts.rgb16ColourKey = Rgb16ColourKey{
+                ReadBig16(*transparency, 0), ReadBig16(*transparency, 2),
+                ReadBig16(*transparency, 4), dataAt - 8, dataAt + transparency->size() + 4};
+        }
+    }
+    // Unit 1 is per metre; unit 0 gives only the aspect ratio.
+    if (physicalDimensions && ByteAt(*physicalDimensions, 8) == 1) {
+        facts.resolution =
+            DeclaredResolution(ReadBig32(*physicalDimensions, 0) * kInchesPerMetre,
+                               ReadBig32(*physicalDimensions, 4) * kInchesPerMetre)
+                .value_or(Resolution{});
+    }
+    facts.properties = PropertySet(std::move(items));
+    return facts;
+}
+
+// Qt 6.4 decodes a 16-bit RGB PNG that marks one colour transparent into wrong colours. Such
+// a file is decoded without its tRNS chunk, and the key colour then made transparent here.
+std::optional<QImage> DecodeWithoutColourKey(QByteArrayView file, const Rgb16ColourKey& key)
+{
+    QByteArray withoutKey = file.first(key.chunkStart).toByteArray();
+    withoutKey.append(file.sliced(key.chunkEnd));
+    QBuffer buffer(&withoutKey);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    QImage opaque;
+    if (!reader.read(&opaque))
+        return std::nullopt;
+
+    QImage keyed = opaque.convertToFormat(QImage::Format_RGBA64);
+    if (keyed.isNull())
+        return std::nullopt;
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgba64*>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x) {
+            if (line[x].red() == key.red && line[x].green() == key.green &&
+                line[x].blue() == key.blue)
+                line[x].setAlpha(0);
+        }
+    }
+    return keyed;
+}
+
+GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
+{
+    const GpStatus status = DecodeWithQt(file, "png", pixels);
+    if (status != Ok || !facts.rgb16ColourKey)
+        return status;
+    if (std::optional<QImage> keyed = DecodeWithoutColourKey(file, *facts.rgb16ColourKey))
+        *pixels = std::move(*keyed);
+    return Ok;
+}
+
+}  // namespace
+
+const FormatReader kPngFormat{FileFormat::Png, ImageFormatPNG, IsPng, ReadPng, "png", DecodePng};
+
+}  // namespace veltra::imaging

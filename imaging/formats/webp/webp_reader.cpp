@@ -1,0 +1,58 @@
+#include "formats/webp/webp_reader.h"
+
+#include "metadata/ifd_walker.h"
+#include "util/byte_reader.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace veltra::imaging {
+namespace {
+
+constexpr qsizetype kRiffHeaderSize = 12;
+constexpr qsizetype kChunkHeaderSize = 8;
+
+bool IsWebP(QByteArrayView head)
+{
+    return head.size() >= kRiffHeaderSize && head.startsWith("RIFF") && head.sliced(8, 4) == "WEBP";
+}
+
+PropertyRecords WebPItems(QByteArrayView file)
+{
+    if (!IsWebP(file))
+        return {};
+    // The RIFF size counts from after its own field; bytes past it are not part of the file.
+    const std::uint64_t riffEnd =
+        std::min<std::uint64_t>(std::uint64_t{ReadLittle32(file, 4)} + 8,
+                                static_cast<std::uint64_t>(file.size()));
+    std::uint64_t at = kRiffHeaderSize;
+    while (RangeInside(at, kChunkHeaderSize, riffEnd)) {
+        const QByteArrayView fourCc = file.sliced(static_cast<qsizetype>(at), 4);
+        const std::uint32_t size = ReadLittle32(file, static_cast<qsizetype>(at) + 4);
+        const std::uint64_t dataAt = at + kChunkHeaderSize;
+        if (!RangeInside(dataAt, size, riffEnd))
+            return {};
+        if (fourCc == "EXIF") {
+            const QByteArrayView payload =
+                file.sliced(static_cast<qsizetype>(dataAt), static_cast<qsizetype>(size));
+            return ReadTiffItems(SkipExifPrefix(payload), TiffStructure::ExifBlock);
+        }
+        // Chunks are padded to an even size.
+        at = dataAt + size + (size & 1);
+    }
+    return {};
+}
+
+FileFacts ReadWebP(QByteArrayView file)
+{
+    FileFacts facts;
+    facts.properties = PropertySet(WebPItems(file));
+    return facts;
+}
+
+}  // namespace
+
+const FormatReader kWebPFormat{FileFormat::WebP, ImageFormatOtherDecoded, IsWebP, ReadWebP,
+                               "webp"};
+
+}  // namespace veltra::imaging

@@ -1,0 +1,83 @@
+#pragma once
+
+// The imaging service's operations, one function per operation in the style of a flat C
+// interface: every call returns a status and hands results back through out-parameters, and
+// nothing throws across this boundary. Objects made here are released by their Gdip...Dispose
+// or Gdip...Delete call; the RAII holders in image_handles.h do that for callers.
+
+#include "imaging/gdiplus_types.h"
+#include "imaging/property_tags.h"
+
+#include <QString>
+
+class QPainter;
+
+namespace veltra::imaging {
+
+class GpImage;
+using GpBitmap = GpImage;
+class GpGraphics;
+class GpBrush;
+using GpTexture = GpBrush;
+
+// Life. Raises Qt's decoder allocation limit to what the service accepts; later calls work
+// without it, but larger pictures would then be refused by Qt itself.
+GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* output);
+
+// Decoding.
+GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap);
+GpStatus GdipDisposeImage(GpImage* image);
+
+// Queries.
+GpStatus GdipGetImageWidth(GpImage* image, std::uint32_t* width);
+GpStatus GdipGetImageHeight(GpImage* image, std::uint32_t* height);
+GpStatus GdipGetImageRawFormat(GpImage* image, GUID* format);
+GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format);
+GpStatus GdipGetImageHorizontalResolution(GpImage* image, REAL* resolution);
+GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution);
+// The colour of one pixel of the picture as it is now, as 32-bit ARGB.
+GpStatus GdipBitmapGetPixel(GpBitmap* bitmap, int x, int y, ARGB* color);
+
+// Metadata.
+GpStatus GdipGetPropertyCount(GpImage* image, std::uint32_t* numOfProperty);
+GpStatus GdipGetPropertyIdList(GpImage* image, std::uint32_t numOfProperty, PROPID* list);
+GpStatus GdipGetPropertyItemSize(GpImage* image, PROPID propId, std::uint32_t* size);
+GpStatus GdipGetPropertyItem(GpImage* image, PROPID propId, std::uint32_t propSize,
+                             PropertyItem* buffer);
+
+// Transform. The pixels turn; every property item, the orientation included, stays as stored.
+GpStatus GdipImageRotateFlip(GpImage* image, RotateFlipType rfType);
+// An operation of our own: the one turn equal to every rotate-flip applied to the picture
+// since it was decoded (RotateNoneFlipNone when none was). The orientation item keeps saying
+// how the file stored the pixels; this says what has been done to them since, so a caller can
+// bring a picture upright exactly once.
+GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn);
+
+// Surfaces.
+GpStatus GdipCreateBitmapFromScan0(int width, int height, int stride, PixelFormat format,
+                                   std::uint8_t* scan0, GpBitmap** bitmap);
+GpStatus GdipCreateFromHDC(QPainter* hdc, GpGraphics** graphics);
+GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics);
+GpStatus GdipDeleteGraphics(GpGraphics* graphics);
+
+// Drawing.
+GpStatus GdipGraphicsClear(GpGraphics* graphics, ARGB color);
+GpStatus GdipDrawImageI(GpGraphics* graphics, GpImage* image, int x, int y);
+GpStatus GdipDrawImagePointRectI(GpGraphics* graphics, GpImage* image, int x, int y, int srcx,
+                                 int srcy, int srcwidth, int srcheight, GpUnit srcUnit);
+GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, REAL dsty,
+                               REAL dstwidth, REAL dstheight, REAL srcx, REAL srcy,
+                               REAL srcwidth, REAL srcheight, GpUnit srcUnit,
+                               const void* imageAttributes = nullptr,
+                               void* abortCallback = nullptr, void* callbackData = nullptr);
+GpStatus GdipCreateTexture(GpImage* image, GpWrapMode wrapMode, GpTexture** texture);
+GpStatus GdipFillRectangleI(GpGraphics* graphics, GpBrush* brush, int x, int y, int width,
+                            int height);
+GpStatus GdipDeleteBrush(GpBrush* brush);
+
+// Encoding. Only the JPEG encoder exists; the file appears at the path only when the whole
+// picture was encoded, so a failure never leaves a damaged or emptied file behind.
+GpStatus GdipSaveImageToFile(GpImage* image, const QString& filename, const CLSID* clsidEncoder,
+                             const EncoderParameters* encoderParams);
+
+}  // namespace veltra::imaging

@@ -1,0 +1,321 @@
+#include "metadata/ifd_walker.h"
+
+#include "imaging/logging.h"
+#include "imaging/property_tags.h"
+#include "util/byte_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace veltra::imaging {
+namespace {
+
+// A real directory holds a few dozen entries. The count field allows 65535, which in a
+// hostile file means thousands of junk items; more than this many are not read.
+constexpr int kMaxEntriesPerDirectory = 4096;
+
+constexpr std::uint64_t kEntrySize = 12;
+constexpr std::uint64_t kInlineValueSize = 4;
+
+struct ThumbnailIdRow {
+    PROPID ifd1Tag;
+    PROPID listedId;
+};
+
+// IFD1 tags that have a thumbnail counterpart of their own.
+constexpr std::array kThumbnailIds{
+    ThumbnailIdRow{PropertyTagImageWidth, PropertyTagThumbnailImageWidth},
+    ThumbnailIdRow{PropertyTagImageHeight, PropertyTagThumbnailImageHeight},
+    ThumbnailIdRow{PropertyTagBitsPerSample, PropertyTagThumbnailBitsPerSample},
+    ThumbnailIdRow{PropertyTagCompression, PropertyTagThumbnailCompression},
+    ThumbnailIdRow{PropertyTagPhotometricInterp, PropertyTagThumbnailPhotometricInterp},
+    ThumbnailIdRow{PropertyTagImageDescription, PropertyTagThumbnailImageDescription},
+    ThumbnailIdRow{PropertyTagEquipMake, PropertyTagThumbnailEquipMake},
+    ThumbnailIdRow{PropertyTagEquipModel, PropertyTagThumbnailEquipModel},
+    ThumbnailIdRow{PropertyTagStripOffsets, PropertyTagThumbnailStripOffsets},
+    ThumbnailIdRow{PropertyTagOrientation, PropertyTagThumbnailOrientation},
+    ThumbnailIdRow{PropertyTagSamplesPerPixel, PropertyTagThumbnailSamplesPerPixel},
+    ThumbnailIdRow{PropertyTagRowsPerStrip, PropertyTagThumbnailRowsPerStrip},
+    ThumbnailIdRow{PropertyTagStripBytesCount, PropertyTagThumbnailStripBytesCount},
+    ThumbnailIdRow{PropertyTagXResolution, PropertyTagThumbnailResolutionX},
+    ThumbnailIdRow{PropertyTagYResolution, PropertyTagThumbnailResolutionY},
+    ThumbnailIdRow{PropertyTagPlanarConfig, PropertyTagThumbnailPlanarConfig},
+    ThumbnailIdRow{PropertyTagResolutionUnit, PropertyTagThumbnailResolutionUnit},
+    ThumbnailIdRow{PropertyTagTransferFuncition, PropertyTagThumbnailTransferFunction},
+    ThumbnailIdRow{PropertyTagSoftwareUsed, PropertyTagThumbnailSoftwareUsed},
+    ThumbnailIdRow{PropertyTagDateTime, PropertyTagThumbnailDateTime},
+    ThumbnailIdRow{PropertyTagArtist, PropertyTagThumbnailArtist},
+    ThumbnailIdRow{PropertyTagWhitePoint, PropertyTagThumbnailWhitePoint},
+    ThumbnailIdRow{PropertyTagPrimaryChromaticities, PropertyTagThumbnailPrimaryChromaticities},
+    ThumbnailIdRow{PropertyTagYCbCrCoefficients, PropertyTagThumbnailYCbCrCoefficients},
+    ThumbnailIdRow{PropertyTagYCbCrSubsampling, PropertyTagThumbnailYCbCrSubsampling},
+    ThumbnailIdRow{PropertyTagYCbCrPositioning, PropertyTagThumbnailYCbCrPositioning},
+    ThumbnailIdRow{PropertyTagREFBlackWhite, PropertyTagThumbnailRefBlackWhite},
+    ThumbnailIdRow{PropertyTagCopyright, PropertyTagThumbnailCopyRight},
+};
+
+// The width of the numbers that change byte order: a rational is two 4-byte numbers, not
+// one 8-byte number; bytes and text never change.
+qsizetype SwapUnit(TiffType type)
+{
+    switch (type) {
+    case TiffType::Short:
+    case TiffType::SShort:
+        return 2;
+    case TiffType::Long:
+    case TiffType::Rational:
+    case TiffType::SLong:
+    case TiffType::SRational:
+    case TiffType::Float:
+        return 4;
+    case TiffType::Double:
+        return 8;
+    default:
+        return 1;
+    }
+}
+
+QByteArray ToLittleEndian(QByteArrayView stored, TiffType type, ByteOrder order)
+{
+    QByteArray value = stored.toByteArray();
+    const qsizetype unit = SwapUnit(type);
+    if (order == ByteOrder::Big && unit > 1) {
+        for (qsizetype at = 0; at + unit <= value.size(); at += unit)
+            std::reverse(value.begin() + at, value.begin() + at + unit);
+    }
+    return value;
+}
+
+struct Entry {
+    std::uint16_t tag = 0;
+    std::uint16_t type = 0;
+    std::uint32_t count = 0;
+    // The value bytes in the file's byte order; unset when the type is unknown, the size
+    // overflows or the bytes lie outside the structure.
+    std::optional<QByteArrayView> stored;
+};
+
+struct Directory {
+    std::vector<Entry> entries;
+    std::optional<std::uint32_t> nextOffset;
+};
+
+class IfdWalker {
+public:
+    IfdWalker(QByteArrayView tiff, ByteOrder order) : m_tiff(tiff), m_order(order) {}
+
+    ByteOrder order() const { return m_order; }
+    QByteArrayView bytes() const { return m_tiff; }
+
+    // The directory at `offset`, or nothing when it lies outside the structure or was read
+    // before: a pointer back to an earlier directory would otherwise repeat it forever.
+    std::optional<Directory> readDirectory(std::uint32_t offset)
+    {
+        if (!m_visited.insert(offset).second) {
+            qCInfo(lcImaging, "directory at offset %u was read already; the pointer is ignored",
+                   offset);
+            return std::nullopt;
+        }
+        const auto size = static_cast<std::uint64_t>(m_tiff.size());
+        if (!RangeInside(offset, 2, size)) {
+            qCInfo(lcImaging, "directory at offset %u lies outside the data; ignored", offset);
+            return std::nullopt;
+        }
+        const std::uint16_t storedCount = Read16(m_tiff, offset, m_order);
+        const std::uint64_t firstEntry = std::uint64_t{offset} + 2;
+
+        Directory directory;
+        const int readable = std::min<int>(storedCount, kMaxEntriesPerDirectory);
+        if (readable < storedCount)
+            qCInfo(lcImaging, "directory at offset %u claims %u entries; only %d are read",
+                   offset, storedCount, readable);
+        directory.entries.reserve(static_cast<std::size_t>(readable));
+        for (int index = 0; index < readable; ++index) {
+            const std::uint64_t at = firstEntry + static_cast<std::uint64_t>(index) * kEntrySize;
+            // A truncated directory ends where the structure ends.
+            if (!RangeInside(at, kEntrySize, size)) {
+                qCInfo(lcImaging, "directory at offset %u is cut off after %d entries", offset,
+                       index);
+                break;
+            }
+            directory.entries.push_back(readEntry(static_cast<qsizetype>(at)));
+        }
+        const std::uint64_t nextAt = firstEntry + std::uint64_t{storedCount} * kEntrySize;
+        if (RangeInside(nextAt, 4, size))
+            directory.nextOffset = Read32(m_tiff, static_cast<qsizetype>(nextAt), m_order);
+        return directory;
+    }
+
+    // The offset a pointer entry holds: its first element, stored as LONG or as IFD.
+    std::optional<std::uint32_t> pointerTarget(const Entry& entry) const
+    {
+        const auto type = static_cast<TiffType>(entry.type);
+        if ((type != TiffType::Long && type != TiffType::Ifd) || !entry.stored || entry.count == 0)
+            return std::nullopt;
+        return Read32(*entry.stored, 0, m_order);
+    }
+
+    // The first element of a SHORT or LONG entry, as thumbnail offsets and lengths are kept.
+    std::optional<std::uint32_t> firstUnsigned(const Entry& entry) const
+    {
+        if (!entry.stored || entry.count == 0)
+            return std::nullopt;
+        if (static_cast<TiffType>(entry.type) == TiffType::Short)
+            return Read16(*entry.stored, 0, m_order);
+        if (static_cast<TiffType>(entry.type) == TiffType::Long)
+            return Read32(*entry.stored, 0, m_order);
+        return std::nullopt;
+    }
+
+    PropertyRecord toRecord(const Entry& entry, PROPID id) const
+    {
+        const auto type = static_cast<TiffType>(entry.type);
+        return PropertyRecord{id, type, ToLittleEndian(*entry.stored, type, m_order)};
+    }
+
+private:
+    Entry readEntry(qsizetype at) const
+    {
+        Entry entry;
+        entry.tag = Read16(m_tiff, at, m_order);
+        entry.type = Read16(m_tiff, at + 2, m_order);
+        entry.count = Read32(m_tiff, at + 4, m_order);
+        const std::uint64_t elementSize = TiffTypeElementSize(entry.type);
+        if (elementSize == 0) {
+            qCInfo(lcImaging, "tag 0x%04x has unknown type %u; skipped", entry.tag, entry.type);
+            return entry;
+        }
+        // Offsets in a TIFF structure are 32-bit, so a value of 4 GiB or more cannot be
+        // inside it; checking here keeps a wrapped product from passing as a small size.
+        if (entry.count > std::numeric_limits<std::uint32_t>::max() / elementSize) {
+            qCInfo(lcImaging, "tag 0x%04x claims %u values, more than any file holds; skipped",
+                   entry.tag, entry.count);
+            return entry;
+        }
+        const std::uint64_t byteCount = entry.count * elementSize;
+        std::uint64_t valueAt = static_cast<std::uint64_t>(at) + 8;
+        if (byteCount > kInlineValueSize)
+            valueAt = Read32(m_tiff, at + 8, m_order);
+        if (!RangeInside(valueAt, byteCount, static_cast<std::uint64_t>(m_tiff.size()))) {
+            qCInfo(lcImaging, "tag 0x%04x: its %llu value bytes lie outside the data; skipped",
+                   entry.tag, static_cast<unsigned long long>(byteCount));
+            return entry;
+        }
+        entry.stored = m_tiff.sliced(static_cast<qsizetype>(valueAt),
+                                     static_cast<qsizetype>(byteCount));
+        return entry;
+    }
+
+    QByteArrayView m_tiff;
+    ByteOrder m_order;
+    std::unordered_set<std::uint32_t> m_visited;
+};
+
+bool IsListable(const Entry& entry)
+{
+    return entry.stored.has_value() && IsItemType(entry.type);
+}
+
+// The Exif and GPS directories are listed directly after the IFD0 entry that points to them.
+void AppendIfd0(IfdWalker& walker, const Directory& ifd0, PropertyRecords& items)
+{
+    for (const Entry& entry : ifd0.entries) {
+        if (IsListable(entry))
+            items.push_back(walker.toRecord(entry, entry.tag));
+        if (entry.tag != PropertyTagExifIFD && entry.tag != PropertyTagGpsIFD)
+            continue;
+        const std::optional<std::uint32_t> target = walker.pointerTarget(entry);
+        if (!target)
+            continue;
+        const std::optional<Directory> subDirectory = walker.readDirectory(*target);
+        if (!subDirectory)
+            continue;
+        // The Exif directory's interoperability pointer (0xA005) is listed like any entry,
+        // but its directory is not read: its ids 1 and 2 would pass for GPS tags.
+        for (const Entry& subEntry : subDirectory->entries) {
+            if (IsListable(subEntry))
+                items.push_back(walker.toRecord(subEntry, subEntry.tag));
+        }
+    }
+}
+
+std::optional<QByteArray> ThumbnailData(const IfdWalker& walker, const Directory& ifd1)
+{
+    std::optional<std::uint32_t> offset;
+    std::optional<std::uint32_t> length;
+    for (const Entry& entry : ifd1.entries) {
+        if (entry.tag == PropertyTagJPEGInterFormat && !offset)
+            offset = walker.firstUnsigned(entry);
+        else if (entry.tag == PropertyTagJPEGInterLength && !length)
+            length = walker.firstUnsigned(entry);
+    }
+    if (!offset || !length || *length == 0 ||
+        !RangeInside(*offset, *length, static_cast<std::uint64_t>(walker.bytes().size())))
+        return std::nullopt;
+    return walker.bytes()
+        .sliced(static_cast<qsizetype>(*offset), static_cast<qsizetype>(*length))
+        .toByteArray();
+}
+
+void AppendIfd1(IfdWalker& walker, const Directory& ifd1, PropertyRecords& items)
+{
+    if (std::optional<QByteArray> thumbnail = ThumbnailData(walker, ifd1))
+        items.push_back(
+            PropertyRecord{PropertyTagThumbnailData, TiffType::Byte, std::move(*thumbnail)});
+    for (const Entry& entry : ifd1.entries) {
+        if (IsListable(entry))
+            items.push_back(walker.toRecord(entry, ThumbnailPropertyId(entry.tag)));
+    }
+}
+
+}  // namespace
+
+PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure)
+{
+    PropertyRecords items;
+    const std::optional<ByteOrder> order = TiffByteOrder(tiff);
+    if (!order || tiff.size() < 8)
+        return items;
+    IfdWalker walker(tiff, *order);
+    const std::optional<Directory> ifd0 = walker.readDirectory(Read32(tiff, 4, *order));
+    if (!ifd0)
+        return items;
+    AppendIfd0(walker, *ifd0, items);
+
+    if (structure != TiffStructure::ExifBlock || !ifd0->nextOffset || *ifd0->nextOffset == 0)
+        return items;
+    if (const std::optional<Directory> ifd1 = walker.readDirectory(*ifd0->nextOffset))
+        AppendIfd1(walker, *ifd1, items);
+    return items;
+}
+
+std::optional<ByteOrder> TiffByteOrder(QByteArrayView head)
+{
+    if (head.startsWith(QByteArrayView("II\x2A\x00", 4)))
+        return ByteOrder::Little;
+    if (head.startsWith(QByteArrayView("MM\x00\x2A", 4)))
+        return ByteOrder::Big;
+    return std::nullopt;
+}
+
+QByteArrayView SkipExifPrefix(QByteArrayView payload)
+{
+    return payload.startsWith(kExifPrefix) ? payload.sliced(kExifPrefix.size()) : payload;
+}
+
+PROPID ThumbnailPropertyId(PROPID ifd1Tag)
+{
+    for (const ThumbnailIdRow& row : kThumbnailIds) {
+        if (row.ifd1Tag == ifd1Tag)
+            return row.listedId;
+    }
+    return ifd1Tag;
+}
+
+}  // namespace veltra::imaging

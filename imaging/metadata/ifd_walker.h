@@ -1,0 +1,43 @@
+#pragma once
+
+// The one walker of TIFF structures: TIFF files, JPEG APP1 Exif, PNG eXIf and WebP EXIF all
+// hold the same header and directories, so all of them are read here, with the guards against
+// hostile files in one place.
+
+#include "imaging/property_record.h"
+#include "util/byte_reader.h"
+
+#include <QByteArrayView>
+
+#include <optional>
+
+namespace veltra::imaging {
+
+// What the directory after IFD0 means depends on where the TIFF structure lives: in a TIFF
+// file it is the next page, which is not part of the first picture's items; in an Exif block
+// (JPEG APP1, PNG eXIf, WebP EXIF) it describes the embedded thumbnail.
+enum class TiffStructure { File, ExifBlock };
+
+// The items of a TIFF structure that starts with its "II"/"MM" header, in the service's order:
+// IFD0, with the Exif and GPS directories listed right after their pointers, then (for an
+// Exif block) the thumbnail data and the IFD1 entries under their thumbnail ids. Values are
+// converted to little-endian. An id may occur more than once; callers keep the first.
+// Never fails: a damaged structure yields what could be read.
+PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure);
+
+// The byte order a TIFF header ("II" 2A 00 or "MM" 00 2A) announces, or nothing when the
+// bytes do not start with one.
+std::optional<ByteOrder> TiffByteOrder(QByteArrayView head);
+
+// What a JPEG APP1 segment starts with when it holds Exif.
+inline constexpr QByteArrayView kExifPrefix("Exif\0\0", 6);
+
+// PNG eXIf and WebP EXIF payloads are meant to start with the TIFF header, but some writers
+// copy the JPEG segment's "Exif\0\0" prefix along; this returns the payload without it.
+QByteArrayView SkipExifPrefix(QByteArrayView payload);
+
+// The id under which an IFD1 entry is listed: the thumbnail counterpart of the IFD0 tag when
+// there is one (ImageWidth 0x0100 becomes ThumbnailImageWidth 0x5020), else the id itself.
+PROPID ThumbnailPropertyId(PROPID ifd1Tag);
+
+}  // namespace veltra::imaging

@@ -1,0 +1,19 @@
+#include "imaging/image_for_testing.h"
+
+#include "service/gp_image.h"
+
+namespace veltra::imaging {
+
+ImagePtr MakeImageForTesting(QImage pixels, TestImageFacts facts)
+{
+    return ImagePtr(new GpImage(std::move(pixels), facts.rawFormat, facts.pixelFormat,
+                                Resolution{facts.dpiX, facts.dpiY},
+                                PropertySet(std::move(facts.properties))));
+}
+
+QImage PixelsForTesting(GpImage* image)
+{
+    return image ? image->pixels().copy() : QImage();
+}
+
+}  // namespace veltra::imaging

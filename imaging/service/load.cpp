@@ -1,0 +1,98 @@
+// Life and decoding: reading a file once, deciding its format from its content, learning what
+// its structure says and decoding its first frame.
+
+#include "formats/format_registry.h"
+#include "formats/qt_decoding.h"
+#include "imaging/gdiplus.h"
+#include "imaging/logging.h"
+#include "service/gp_image.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <mutex>
+#include <new>
+
+namespace veltra::imaging {
+namespace {
+
+void PrepareDecoders()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Qt refuses pictures above 256 MB by default; ours is the service's limit (in MiB).
+        QImageReader::setAllocationLimit(static_cast<int>(kMaxPixelBytes >> 20));
+    });
+    // Decoders complain about damaged files on standard error; those messages belong in the
+    // log that a user can turn on, not on the terminal.
+    RouteLibraryMessagesToLog();
+}
+
+GpStatus StatusForOpenFailure(const QFile& file)
+{
+    if (!file.exists())
+        return FileNotFound;
+    return file.error() == QFileDevice::PermissionsError ? AccessDenied : Win32Error;
+}
+
+}  // namespace
+
+GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* /*output*/)
+{
+    if (!token || !input || input->GdiplusVersion != 1)
+        return InvalidParameter;
+    PrepareDecoders();
+    *token = 1;
+    return Ok;
+}
+
+GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
+{
+    if (!bitmap)
+        return InvalidParameter;
+    *bitmap = nullptr;
+    PrepareDecoders();
+
+    QFile file(filename);
+    if (!file.open(QIODevice::ReadOnly))
+        return StatusForOpenFailure(file);
+    // The file is read once; everything below works on these bytes.
+    QByteArray bytes;
+    try {
+        bytes = file.readAll();
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return Win32Error;
+    file.close();
+    if (bytes.isEmpty())
+        return UnknownImageFormat;
+
+    try {
+        const FormatReader& reader = ReaderFor(bytes);
+        FileFacts facts = reader.read(bytes);
+        QImage pixels;
+        const GpStatus status = DecodeFirstFrame(reader, bytes, facts, &pixels);
+        if (status != Ok) {
+            qCInfo(lcImaging) << "the first frame could not be decoded, status" << status;
+            return status;
+        }
+        const PixelFormat pixelFormat = facts.pixelFormat.value_or(PixelFormatOfDecoded(pixels));
+        *bitmap = new GpImage(std::move(pixels), reader.rawFormat, pixelFormat, facts.resolution,
+                              std::move(facts.properties));
+        return Ok;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+GpStatus GdipDisposeImage(GpImage* image)
+{
+    if (!image)
+        return InvalidParameter;
+    delete image;
+    return Ok;
+}
+
+}  // namespace veltra::imaging
