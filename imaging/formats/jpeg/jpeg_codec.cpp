@@ -1,0 +1,664 @@
+// JPEG decoding and encoding on libjpeg-turbo.
+//
+// libjpeg reports a fatal error by calling a function that must not return; ours jumps back
+// into CallGuarded, the only place that calls setjmp. Everything that owns a resource (the
+// libjpeg object, the pixel memory, the output buffer, a converted strip of rows) lives in the
+// frames that call CallGuarded, never between the setjmp and the jump, so a jump skips no
+// destructor and every path out releases everything.
+
+#include "formats/jpeg/jpeg_codec.h"
+
+#include "imaging/logging.h"
+
+#include <QIODevice>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <climits>
+#include <cmath>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>  // jpeglib.h uses FILE and size_t without declaring them
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <new>
+#include <type_traits>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace veltra::imaging {
+namespace {
+
+// Rows handed to libjpeg per call: a whole MCU row of chroma-subsampled data, so that libjpeg
+// rarely returns for more rows in the middle of one.
+constexpr JDIMENSION kRowsPerCall = 16;
+
+// The extended colour spaces whose bytes in memory are QImage's 0xAARRGGBB words on this
+// host. Decoding uses the alpha variant: libjpeg-turbo documents the padding byte of the X
+// variants as undefined, and 0xFF only for these (the same code writes both, at one speed).
+// Encoding uses the X variant, which tells libjpeg to ignore the fourth byte.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr J_COLOR_SPACE kQRgbDecodeSpace = JCS_EXT_BGRA;
+constexpr J_COLOR_SPACE kQRgbEncodeSpace = JCS_EXT_BGRX;
+#else
+constexpr J_COLOR_SPACE kQRgbDecodeSpace = JCS_EXT_ARGB;
+constexpr J_COLOR_SPACE kQRgbEncodeSpace = JCS_EXT_XRGB;
+#endif
+
+// ---------------------------------------------------------------------------------------------
+// Errors and messages
+
+struct ErrorManager {
+    jpeg_error_mgr library;  // first, so that libjpeg's pointer to it also points to this
+    std::jmp_buf jump;
+};
+
+// libjpeg's warnings (a file cut short, a corrupt segment) and the text of its errors.
+void LogLibraryMessage(j_common_ptr info)
+{
+    char text[JMSG_LENGTH_MAX];
+    info->err->format_message(info, text);
+    // A message that cannot be allocated is lost rather than thrown through libjpeg's frames.
+    try {
+        qCWarning(lcLibraries, "libjpeg: %s", text);
+    } catch (...) {
+    }
+}
+
+[[noreturn]] void JumpOnError(j_common_ptr info)
+{
+    info->err->output_message(info);
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
+
+// Calls one libjpeg function so that a fatal error inside it returns false here instead of
+// leaving the process. Nothing in this frame has a destructor: the arguments are pointers and
+// integers, and the result is written through a pointer.
+template <typename Result, typename... Parameters>
+bool CallGuarded(ErrorManager& errors, Result* result, Result (*function)(Parameters...),
+                 std::type_identity_t<Parameters>... arguments)
+{
+    if (setjmp(errors.jump) != 0)
+        return false;
+    *result = function(arguments...);
+    return true;
+}
+
+template <typename... Parameters>
+bool CallGuarded(ErrorManager& errors, void (*function)(Parameters...),
+                 std::type_identity_t<Parameters>... arguments)
+{
+    if (setjmp(errors.jump) != 0)
+        return false;
+    function(arguments...);
+    return true;
+}
+
+// One libjpeg compression or decompression object with its error manager, destroyed on every
+// path out. Destroying is safe even when creation failed: libjpeg clears the memory manager
+// before anything that can fail.
+template <typename Info, auto create, auto destroy>
+class LibjpegSession {
+public:
+    LibjpegSession()
+    {
+        m_info.err = jpeg_std_error(&m_errors.library);
+        m_errors.library.error_exit = JumpOnError;
+        m_errors.library.output_message = LogLibraryMessage;
+        m_created = CallGuarded(m_errors, create, &m_info, JPEG_LIB_VERSION, sizeof(Info));
+    }
+    ~LibjpegSession() { destroy(&m_info); }
+    LibjpegSession(const LibjpegSession&) = delete;
+    LibjpegSession& operator=(const LibjpegSession&) = delete;
+
+    bool created() const { return m_created; }
+    Info* info() { return &m_info; }
+    ErrorManager& errors() { return m_errors; }
+
+    // The status after a guarded call failed: memory and output failures say so, anything
+    // else is `otherwise`.
+    GpStatus failure(GpStatus otherwise) const
+    {
+        switch (m_errors.library.msg_code) {
+        case JERR_OUT_OF_MEMORY:
+        case JERR_NO_BACKING_STORE:
+            return OutOfMemory;
+        case JERR_FILE_WRITE:
+            return Win32Error;
+        default:
+            return otherwise;
+        }
+    }
+
+private:
+    ErrorManager m_errors{};
+    Info m_info{};
+    bool m_created = false;
+};
+
+using Decompression =
+    LibjpegSession<jpeg_decompress_struct, jpeg_CreateDecompress, jpeg_destroy_decompress>;
+using Compression =
+    LibjpegSession<jpeg_compress_struct, jpeg_CreateCompress, jpeg_destroy_compress>;
+
+// ---------------------------------------------------------------------------------------------
+// Decoding
+
+// The pixels of a decoded picture in one anonymous mapping. Mappings of a huge page or more
+// are advised to use huge pages, so that writing 100 MB of fresh memory takes a few dozen
+// page faults instead of tens of thousands. The mapping begins with its own length, so that
+// the picture's cleanup function can unmap it from its address alone.
+class PixelMapping {
+public:
+    explicit PixelMapping(std::uint64_t pixelBytes)
+    {
+        if (pixelBytes > SIZE_MAX - kHeaderBytes)
+            return;
+        const std::size_t length = kHeaderBytes + static_cast<std::size_t>(pixelBytes);
+        void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                          -1, 0);
+        if (base == MAP_FAILED)
+            return;
+        // Advice only: without huge pages the decode is slower, not wrong.
+        if (length >= kHugePageBytes)
+            madvise(base, length, MADV_HUGEPAGE);
+        std::memcpy(base, &length, sizeof length);
+        m_base = base;
+    }
+    ~PixelMapping() { Unmap(m_base); }
+    PixelMapping(const PixelMapping&) = delete;
+    PixelMapping& operator=(const PixelMapping&) = delete;
+
+    bool isValid() const { return m_base != nullptr; }
+    uchar* pixels() const { return static_cast<uchar*>(m_base) + kHeaderBytes; }
+
+    // A picture over the mapping, which from then on unmaps it when its last copy goes. Null,
+    // with the mapping still owned here, when QImage refuses the geometry.
+    QImage TakeAsImage(int width, int height, qsizetype bytesPerLine, QImage::Format format)
+    {
+        QImage picture(pixels(), width, height, bytesPerLine, format, Unmap, m_base);
+        if (!picture.isNull())
+            m_base = nullptr;
+        return picture;
+    }
+
+private:
+    // Keeps the pixels aligned to a cache line.
+    static constexpr std::size_t kHeaderBytes = 64;
+    static constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
+    static void Unmap(void* base)
+    {
+        if (!base)
+            return;
+        std::size_t length = 0;
+        std::memcpy(&length, base, sizeof length);
+        munmap(base, length);
+    }
+
+    void* m_base = nullptr;
+};
+
+// Asks the kernel, on a thread of its own, to back a large mapping with cleared pages before
+// they are written. Populating never changes a byte that is there already, so the decoder may
+// write beside it at any time. Stops and joins when it goes out of scope.
+class PrefaultAhead {
+public:
+    PrefaultAhead(uchar* start, std::uint64_t length)
+    {
+        constexpr std::uint64_t kWorthIt = std::uint64_t{16} << 20;
+        if (length < kWorthIt || std::thread::hardware_concurrency() < 2)
+            return;
+        m_thread = std::thread([this, start, length] {
+            constexpr std::uint64_t kStep = std::uint64_t{2} << 20;
+            // Whole pages only: the first page holds the mapping's header and is in use.
+            const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+            auto at = (reinterpret_cast<std::uintptr_t>(start) + pageSize - 1) & ~(pageSize - 1);
+            const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(start) + length;
+            while (at < end && !m_stop.load(std::memory_order_relaxed)) {
+                const std::uintptr_t size = std::min<std::uintptr_t>(kStep, end - at) & ~(pageSize - 1);
+                if (size == 0 || madvise(reinterpret_cast<void*>(at), size, MADV_POPULATE_WRITE) != 0)
+                    return;  // an older kernel, or memory refused: the decoder faults its own pages
+                at += size;
+            }
+        });
+    }
+    ~PrefaultAhead()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    PrefaultAhead(const PrefaultAhead&) = delete;
+    PrefaultAhead& operator=(const PrefaultAhead&) = delete;
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// How each kind of file is decoded: what libjpeg writes and the picture format that holds it.
+// These are the formats Qt's reader gives the same files.
+struct DecodedLayout {
+    J_COLOR_SPACE fileColourSpace;
+    J_COLOR_SPACE outputColourSpace;
+    QImage::Format format;
+    int bytesPerPixel;
+    bool adobeCmyk;  // four samples a pixel, to be turned into a QRgb in place
+};
+
+constexpr std::array kDecodedLayouts = {
+    DecodedLayout{JCS_GRAYSCALE, JCS_GRAYSCALE, QImage::Format_Grayscale8, 1, false},
+    DecodedLayout{JCS_YCbCr, kQRgbDecodeSpace, QImage::Format_RGB32, 4, false},
+    DecodedLayout{JCS_RGB, kQRgbDecodeSpace, QImage::Format_RGB32, 4, false},
+    DecodedLayout{JCS_CMYK, JCS_CMYK, QImage::Format_RGB32, 4, true},
+    DecodedLayout{JCS_YCCK, JCS_CMYK, QImage::Format_RGB32, 4, true},
+};
+
+const DecodedLayout* LayoutFor(J_COLOR_SPACE fileColourSpace)
+{
+    const auto found = std::find_if(kDecodedLayouts.begin(), kDecodedLayouts.end(),
+                                    [&](const DecodedLayout& layout) {
+                                        return layout.fileColourSpace == fileColourSpace;
+                                    });
+    return found == kDecodedLayouts.end() ? nullptr : &*found;
+}
+
+bool IsLibjpegScale(int denominator)
+{
+    return denominator == 1 || denominator == 2 || denominator == 4 || denominator == 8;
+}
+
+// CMYK files from Adobe applications store every sample inverted (0 is full ink), and
+// libjpeg hands them over as stored. Qt's reader makes red = k * c / 255 and so on from those
+// inverted samples; this does the same, each pixel's four samples becoming its QRgb word in
+// place.
+void ConvertAdobeCmykRows(uchar* firstRow, qsizetype bytesPerLine, JDIMENSION width,
+                          JDIMENSION rows)
+{
+    for (JDIMENSION y = 0; y < rows; ++y) {
+        uchar* pixel = firstRow + static_cast<qsizetype>(y) * bytesPerLine;
+        for (JDIMENSION x = 0; x < width; ++x, pixel += 4) {
+            const unsigned k = pixel[3];
+            const QRgb rgb = qRgb(static_cast<int>(k * pixel[0] / 255),
+                                  static_cast<int>(k * pixel[1] / 255),
+                                  static_cast<int>(k * pixel[2] / 255));
+            std::memcpy(pixel, &rgb, sizeof rgb);
+        }
+    }
+}
+
+// Qt's reader takes a density from the JFIF header only, truncated to whole dots per metre.
+// libjpeg reports unit 0 for a file without a JFIF header, and the picture then keeps
+// QImage's default, as with Qt.
+void SetDensityAsQtsReaderDoes(QImage& picture, const jpeg_decompress_struct& info)
+{
+    if (info.density_unit == 1) {
+        picture.setDotsPerMeterX(static_cast<int>(100. * info.X_density / 2.54));
+        picture.setDotsPerMeterY(static_cast<int>(100. * info.Y_density / 2.54));
+    } else if (info.density_unit == 2) {
+        picture.setDotsPerMeterX(static_cast<int>(100. * info.X_density));
+        picture.setDotsPerMeterY(static_cast<int>(100. * info.Y_density));
+    }
+}
+
+GpStatus ReadHeader(QByteArrayView file, QSize* size, std::uint64_t maxPixelBytes)
+{
+    Decompression jpeg;
+    if (!jpeg.created())
+        return OutOfMemory;
+    jpeg_decompress_struct* info = jpeg.info();
+    int header = 0;
+    if (!CallGuarded(jpeg.errors(), jpeg_mem_src, info,
+                     reinterpret_cast<const unsigned char*>(file.data()),
+                     static_cast<unsigned long>(file.size())) ||
+        !CallGuarded(jpeg.errors(), &header, jpeg_read_header, info, TRUE))
+        return jpeg.failure(UnknownImageFormat);
+    const DecodedLayout* layout = LayoutFor(info->jpeg_color_space);
+    if (!layout)
+        return UnknownImageFormat;
+    const std::uint64_t bytesPerLine =
+        (std::uint64_t{info->image_width} * layout->bytesPerPixel + 3) & ~std::uint64_t{3};
+    if (bytesPerLine * info->image_height > maxPixelBytes)
+        return OutOfMemory;
+    *size = QSize(static_cast<int>(info->image_width), static_cast<int>(info->image_height));
+    return Ok;
+}
+
+GpStatus Decode(QByteArrayView file, QImage* pixels, const JpegDecodeOptions& options)
+{
+    Decompression jpeg;
+    if (!jpeg.created())
+        return OutOfMemory;
+    jpeg_decompress_struct* info = jpeg.info();
+    // Only whole-picture coefficient buffers (progressive and multi-scan files) are measured
+    // against this; beyond it libjpeg would need a backing store, which it is built without,
+    // and fails with an error that reads as OutOfMemory. Zero would mean no limit.
+    info->mem->max_memory_to_use =
+        static_cast<long>(std::clamp<std::uint64_t>(options.maxWorkingBytes, 1, LONG_MAX));
+
+    int header = 0;
+    if (!CallGuarded(jpeg.errors(), jpeg_mem_src, info,
+                     reinterpret_cast<const unsigned char*>(file.data()),
+                     static_cast<unsigned long>(file.size())) ||
+        !CallGuarded(jpeg.errors(), &header, jpeg_read_header, info, TRUE))
+        return jpeg.failure(UnknownImageFormat);
+
+    const DecodedLayout* layout = LayoutFor(info->jpeg_color_space);
+    if (!layout) {
+        qCInfo(lcImaging, "a JPEG file with %d components has no picture format",
+               info->num_components);
+        return UnknownImageFormat;
+    }
+    info->out_color_space = layout->outputColourSpace;
+    info->scale_num = 1;
+    info->scale_denom = static_cast<unsigned>(options.scaleDenominator);
+    if (!CallGuarded(jpeg.errors(), jpeg_calc_output_dimensions, info))
+        return jpeg.failure(UnknownImageFormat);
+
+    // Rows start on four-byte boundaries, as QImage requires of memory it is given.
+    const qsizetype bytesPerLine =
+        (static_cast<qsizetype>(info->output_width) * layout->bytesPerPixel + 3) & ~qsizetype{3};
+    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(bytesPerLine) * info->output_height;
+    if (pixelBytes > options.maxPixelBytes) {
+        qCInfo(lcImaging, "a JPEG picture of %u x %u needs more pixel memory than allowed",
+               info->output_width, info->output_height);
+        return OutOfMemory;
+    }
+    PixelMapping memory(pixelBytes);
+    if (!memory.isValid())
+        return OutOfMemory;
+    // The kernel clears fresh memory as it is first written; the other core does that ahead
+    // of the decoder instead of the decoder waiting for it page by page.
+    const PrefaultAhead prefault(memory.pixels(), pixelBytes);
+
+    boolean started = FALSE;
+    if (!CallGuarded(jpeg.errors(), &started, jpeg_start_decompress, info))
+        return jpeg.failure(UnknownImageFormat);
+    std::array<JSAMPROW, kRowsPerCall> rows{};
+    while (info->output_scanline < info->output_height) {
+        const JDIMENSION first = info->output_scanline;
+        const JDIMENSION count = std::min(kRowsPerCall, info->output_height - first);
+        for (JDIMENSION i = 0; i < count; ++i)
+            rows[i] = memory.pixels() + static_cast<qsizetype>(first + i) * bytesPerLine;
+        JDIMENSION read = 0;
+        if (!CallGuarded(jpeg.errors(), &read, jpeg_read_scanlines, info, rows.data(), count))
+            return jpeg.failure(UnknownImageFormat);
+        // An in-memory source never suspends; a call that gives no rows would loop forever.
+        if (read == 0)
+            return UnknownImageFormat;
+        if (layout->adobeCmyk)
+            ConvertAdobeCmykRows(rows[0], bytesPerLine, info->output_width, read);
+    }
+    // Qt's reader refuses the picture when the end of the file is damaged; so does this.
+    boolean finished = FALSE;
+    if (!CallGuarded(jpeg.errors(), &finished, jpeg_finish_decompress, info))
+        return jpeg.failure(UnknownImageFormat);
+
+    QImage picture = memory.TakeAsImage(static_cast<int>(info->output_width),
+                                        static_cast<int>(info->output_height), bytesPerLine,
+                                        layout->format);
+    if (picture.isNull())
+        return OutOfMemory;
+    SetDensityAsQtsReaderDoes(picture, *info);
+    *pixels = std::move(picture);
+    return Ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encoding
+
+// Quality from which every chroma sample is kept.
+constexpr int kFullChromaQuality = 90;
+// Bytes gathered before each write to the device.
+constexpr std::size_t kOutputChunkBytes = std::size_t{1} << 20;
+
+// Picture formats whose rows libjpeg reads as they stand, and the colour space that tells it
+// their byte order. Other formats are converted a strip of rows at a time.
+struct DirectRows {
+    QImage::Format format;
+    J_COLOR_SPACE colourSpace;
+    int components;
+};
+
+constexpr std::array kDirectRows = {
+    DirectRows{QImage::Format_RGB32, kQRgbEncodeSpace, 4},
+    DirectRows{QImage::Format_ARGB32, kQRgbEncodeSpace, 4},
+    DirectRows{QImage::Format_ARGB32_Premultiplied, kQRgbEncodeSpace, 4},
+    DirectRows{QImage::Format_RGBX8888, JCS_EXT_RGBX, 4},
+    DirectRows{QImage::Format_RGBA8888, JCS_EXT_RGBX, 4},
+    DirectRows{QImage::Format_RGBA8888_Premultiplied, JCS_EXT_RGBX, 4},
+    DirectRows{QImage::Format_RGB888, JCS_EXT_RGB, 3},
+    DirectRows{QImage::Format_BGR888, JCS_EXT_BGR, 3},
+    DirectRows{QImage::Format_Grayscale8, JCS_GRAYSCALE, 1},
+};
+
+// What converted strips are converted to.
+constexpr DirectRows kConvertedRows = kDirectRows[0];
+
+const DirectRows& RowsFor(QImage::Format format)
+{
+    const auto found = std::find_if(kDirectRows.begin(), kDirectRows.end(),
+                                    [&](const DirectRows& rows) { return rows.format == format; });
+    return found == kDirectRows.end() ? kConvertedRows : *found;
+}
+
+// The JFIF density Qt's writer gives a picture: dots per inch, rounded, unless whole dots per
+// centimetre describe the picture's dots per metre more closely.
+struct JfifDensity {
+    UINT8 unit = 0;
+    UINT16 horizontal = 1;
+    UINT16 vertical = 1;
+};
+
+JfifDensity DensityAsQtsWriterDoes(const QImage& picture)
+{
+    const int x = picture.dotsPerMeterX();
+    const int y = picture.dotsPerMeterY();
+    const double inchOffX = std::abs(x * 2.54 / 100. - qRound(x * 2.54 / 100.));
+    const double inchOffY = std::abs(y * 2.54 / 100. - qRound(y * 2.54 / 100.));
+    const double centimetreOffX = std::abs(x / 100. - qRound(x / 100.));
+    const double centimetreOffY = std::abs(y / 100. - qRound(y / 100.));
+    if (inchOffX + inchOffY < (centimetreOffX + centimetreOffY) * 2.54)
+        return {1, static_cast<UINT16>(qRound(x * 2.54 / 100.)),
+                static_cast<UINT16>(qRound(y * 2.54 / 100.))};
+    return {2, static_cast<UINT16>((x + 50) / 100), static_cast<UINT16>((y + 50) / 100)};
+}
+
+struct CompressionSettings {
+    JDIMENSION width;
+    JDIMENSION height;
+    J_COLOR_SPACE inputColourSpace;
+    int inputComponents;
+    int quality;
+    JfifDensity density;
+};
+
+// Runs under CallGuarded: every libjpeg call here may fail.
+void StartCompression(jpeg_compress_struct* info, const CompressionSettings* settings)
+{
+    info->image_width = settings->width;
+    info->image_height = settings->height;
+    info->in_color_space = settings->inputColourSpace;
+    info->input_components = settings->inputComponents;
+    // Baseline sequential Huffman coding with the standard tables, JFIF header, YCbCr for
+    // colour, luma 2x2 and chroma 1x1.
+    jpeg_set_defaults(info);
+    info->optimize_coding = FALSE;
+    info->arith_code = FALSE;
+    // Eight-bit quantisation tables, as baseline requires.
+    jpeg_set_quality(info, settings->quality, TRUE);
+    if (settings->quality >= kFullChromaQuality)
+        info->comp_info[0].h_samp_factor = info->comp_info[0].v_samp_factor = 1;
+    info->write_JFIF_header = TRUE;
+    info->density_unit = settings->density.unit;
+    info->X_density = settings->density.horizontal;
+    info->Y_density = settings->density.vertical;
+    jpeg_start_compress(info, TRUE);
+}
+
+// Gives libjpeg a large buffer and writes it to the device each time it fills, and what is
+// left at the end. A device that takes fewer bytes than offered has failed: libjpeg cannot
+// offer them again, and a JPEG missing bytes in the middle is damaged.
+class DeviceDestination {
+public:
+    DeviceDestination(QIODevice& device, jpeg_compress_struct* info)
+        : m_device(device), m_buffer(std::make_unique_for_overwrite<JOCTET[]>(kOutputChunkBytes))
+    {
+        m_manager.init_destination = [](j_compress_ptr) {};
+        m_manager.empty_output_buffer = WriteFullBuffer;
+        m_manager.term_destination = WriteRest;
+        info->dest = &m_manager;
+        info->client_data = this;
+        Rewind();
+    }
+    DeviceDestination(const DeviceDestination&) = delete;
+    DeviceDestination& operator=(const DeviceDestination&) = delete;
+
+private:
+    static DeviceDestination& Of(j_compress_ptr info)
+    {
+        return *static_cast<DeviceDestination*>(info->client_data);
+    }
+
+    static boolean WriteFullBuffer(j_compress_ptr info)
+    {
+        DeviceDestination& destination = Of(info);
+        if (!destination.Write(kOutputChunkBytes))
+            ERREXIT(info, JERR_FILE_WRITE);
+        destination.Rewind();
+        return TRUE;
+    }
+
+    static void WriteRest(j_compress_ptr info)
+    {
+        DeviceDestination& destination = Of(info);
+        if (!destination.Write(kOutputChunkBytes - destination.m_manager.free_in_buffer))
+            ERREXIT(info, JERR_FILE_WRITE);
+    }
+
+    // Never throws: an exception must not pass through libjpeg's frames.
+    bool Write(std::size_t bytes) noexcept
+    {
+        try {
+            const qint64 wanted = static_cast<qint64>(bytes);
+            return m_device.write(reinterpret_cast<const char*>(m_buffer.get()), wanted) == wanted;
+        } catch (...) {
+            return false;
+        }
+    }
+
+    void Rewind()
+    {
+        m_manager.next_output_byte = m_buffer.get();
+        m_manager.free_in_buffer = kOutputChunkBytes;
+    }
+
+    jpeg_destination_mgr m_manager{};
+    QIODevice& m_device;
+    std::unique_ptr<JOCTET[]> m_buffer;
+};
+
+GpStatus Encode(const QImage& picture, int quality, QIODevice& out,
+                const std::function<void(int)>& waitForRows)
+{
+    const DirectRows& feed = RowsFor(picture.format());
+    const bool convertStrips = feed.format != picture.format();
+
+    Compression jpeg;
+    if (!jpeg.created())
+        return OutOfMemory;
+    jpeg_compress_struct* info = jpeg.info();
+    DeviceDestination destination(out, info);
+    const CompressionSettings settings{static_cast<JDIMENSION>(picture.width()),
+                                       static_cast<JDIMENSION>(picture.height()),
+                                       feed.colourSpace,
+                                       feed.components,
+                                       quality,
+                                       DensityAsQtsWriterDoes(picture)};
+    if (!CallGuarded(jpeg.errors(), StartCompression, info, &settings))
+        return jpeg.failure(GenericError);
+
+    std::array<JSAMPROW, kRowsPerCall> rows{};
+    QImage strip;
+    while (info->next_scanline < info->image_height) {
+        const int first = static_cast<int>(info->next_scanline);
+        const int count = std::min(static_cast<int>(kRowsPerCall), picture.height() - first);
+        if (waitForRows)
+            waitForRows(first + count);
+        const QImage* source = &picture;
+        int sourceFirst = first;
+        if (convertStrips) {
+            strip = picture.copy(0, first, picture.width(), count)
+                        .convertToFormat(kConvertedRows.format);
+            if (strip.isNull())
+                return OutOfMemory;
+            source = &strip;
+            sourceFirst = 0;
+        }
+        // libjpeg only reads the rows it is given; its interface simply predates const.
+        for (int i = 0; i < count; ++i)
+            rows[i] = const_cast<JSAMPROW>(source->constScanLine(sourceFirst + i));
+        JDIMENSION written = 0;
+        if (!CallGuarded(jpeg.errors(), &written, jpeg_write_scanlines, info, rows.data(),
+                         static_cast<JDIMENSION>(count)))
+            return jpeg.failure(GenericError);
+    }
+    if (!CallGuarded(jpeg.errors(), jpeg_finish_compress, info))
+        return jpeg.failure(GenericError);
+    return Ok;
+}
+
+}  // namespace
+
+GpStatus ReadJpegFrameSize(QByteArrayView file, QSize* size, std::uint64_t maxPixelBytes)
+{
+    if (!size)
+        return InvalidParameter;
+    if (file.isEmpty())
+        return UnknownImageFormat;
+    try {
+        return ReadHeader(file, size, maxPixelBytes);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+GpStatus DecodeJpeg(QByteArrayView file, QImage* pixels, const JpegDecodeOptions& options)
+{
+    if (!pixels)
+        return InvalidParameter;
+    *pixels = QImage();
+    if (!IsLibjpegScale(options.scaleDenominator))
+        return InvalidParameter;
+    // jpeg_mem_src refuses an empty buffer with an error of its own; no bytes are no JPEG.
+    if (file.isEmpty())
+        return UnknownImageFormat;
+    try {
+        return Decode(file, pixels, options);
+    } catch (const std::bad_alloc&) {
+        *pixels = QImage();
+        return OutOfMemory;
+    }
+}
+
+GpStatus EncodeJpeg(const QImage& picture, int quality, QIODevice& out,
+                    const std::function<void(int rows)>& waitForRows)
+{
+    if (picture.isNull() || quality < 0 || quality > 100)
+        return InvalidParameter;
+    try {
+        return Encode(picture, quality, out, waitForRows);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+}  // namespace veltra::imaging
