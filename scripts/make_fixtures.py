@@ -502,6 +502,28 @@ def make_jpeg_fixtures():
     write("jpeg_exif_orientation_6.jpg",
           with_headers(halves, [jfif(1, 72, 72), exif("<", [(0x0112, SHORT, [6])])]))
 
+    # Progressive files with texture, for comparing decoders pixel by pixel: colour with chroma
+    # halved both ways at a size that leaves partial blocks, grey, and Adobe CMYK.
+    texture = ("-seed", "3", "-size", "37x21", "plasma:fractal")
+    write("jpeg_progressive_4_2_0.jpg",
+          imagemagick_jpeg(*texture, "-sampling-factor", "2x2", "-interlace", "JPEG"))
+    # Taller, so that its coefficients span more rows than libjpeg keeps at the least
+    # (tests of the decoder's memory limit depend on it).
+    write("jpeg_progressive_1_component.jpg",
+          imagemagick_jpeg("-seed", "3", "-size", "37x45", "plasma:fractal", "-colorspace", "Gray",
+                           "-type", "Grayscale", "-interlace", "JPEG"))
+    write("jpeg_progressive_cmyk.jpg",
+          imagemagick_jpeg(*texture, "-colorspace", "CMYK", "-interlace", "JPEG"))
+
+    # A sound header, then a second scan that asks for coefficients 5 down to 2: the decoder
+    # accepts the file and stops in the middle of its pixels.
+    broken = bytearray(imagemagick_jpeg(*texture, "-sampling-factor", "2x2", "-interlace", "JPEG"))
+    second_scan = broken.index(b"\xff\xda", broken.index(b"\xff\xda") + 2)
+    components = broken[second_scan + 4]
+    broken[second_scan + 5 + 2 * components] = 5
+    broken[second_scan + 6 + 2 * components] = 2
+    write("jpeg_pixels_undecodable.jpg", bytes(broken))
+
 
 # ---------------------------------------------------------------------------------------------
 # GIF, ICO, other formats Qt decodes, files that are no pictures
@@ -676,6 +698,12 @@ EXPECTED_TAGS = {
     "jpeg_exif_orientation_6.jpg": {"IFD0:Orientation": 6, "File:ImageWidth": 16,
                                     "File:ImageHeight": 8, "File:YCbCrSubSampling": "1 1"},
     "gif_two_frames.gif": {"GIF:FrameCount": 2},
+    # Encoding process 2: progressive DCT, Huffman coding (the SOF2 marker).
+    "jpeg_progressive_4_2_0.jpg": {"File:EncodingProcess": 2, "File:ColorComponents": 3,
+                                   "File:YCbCrSubSampling": "2 2", "File:ImageWidth": 37},
+    "jpeg_progressive_1_component.jpg": {"File:EncodingProcess": 2, "File:ColorComponents": 1,
+                                         "File:ImageHeight": 45},
+    "jpeg_progressive_cmyk.jpg": {"File:EncodingProcess": 2, "File:ColorComponents": 4},
 }
 
 

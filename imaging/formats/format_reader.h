@@ -14,6 +14,19 @@ namespace veltra::imaging {
 
 enum class FileFormat { Unknown, Png, Jpeg, Gif, Bmp, Tiff, Icon, Emf, Wmf, WebP };
 
+// What the decoder says of a file's first frame before decoding it: that it accepts the file,
+// the frame's size, and which of Qt's plugins will decode it.
+struct FrameHeader {
+    QSize size;
+    // The Qt plugin that accepted the file; empty for a format decoded here.
+    QByteArray qtDecoder;
+    // The pixel format the decoded frame will have, for formats whose own header does not
+    // decide it; nothing when the decoder cannot tell without decoding.
+    std::optional<PixelFormat> decodedPixelFormat;
+    // The frame itself, when the decoder could only tell by decoding it.
+    QImage pixels;
+};
+
 struct FormatReader {
     FileFormat format;
     // What the raw-format query reports for a picture of this format.
@@ -27,13 +40,21 @@ struct FormatReader {
     const char* qtDecoder;
     // Decodes the first frame (first page, first icon image) as stored, with no orientation
     // applied, for formats that do not simply go through their Qt plugin; when null, the
-    // plugin named above decodes it.
+    // plugin that accepted the file decodes it.
     GpStatus (*decode)(QByteArrayView file, const FileFacts& facts, QImage* pixels) = nullptr;
+    // Asks the decoder whether it accepts the file and how large its first frame is, without
+    // decoding it; when null, the Qt plugin named above is asked.
+    GpStatus (*probe)(QByteArrayView file, const FileFacts& facts, FrameHeader* header) = nullptr;
 };
 
-// Decodes the first frame of a file of this format.
+// Whether the format's decoder accepts the file, its first frame's size, and a picture within
+// the service's pixel limit (OutOfMemory beyond it).
+GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
+                         FrameHeader* header);
+
+// Decodes the first frame of a file that ProbeFirstFrame accepted.
 GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
-                          QImage* pixels);
+                          const FrameHeader& header, QImage* pixels);
 
 // For formats whose files say nothing the report lists.
 inline FileFacts ReadNoFacts(QByteArrayView /*file*/)

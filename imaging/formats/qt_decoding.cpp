@@ -6,43 +6,96 @@
 #include <QImageReader>
 
 namespace veltra::imaging {
+namespace {
+
+// A reader over the caller's bytes, without copying them, that keeps pixels as stored.
+struct QtReader {
+    QtReader(QByteArrayView file, const QByteArray& decoder)
+        : bytes(QByteArray::fromRawData(file.data(), file.size())), buffer(&bytes)
+    {
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setFormat(decoder);
+        reader.setAutoTransform(false);  // the report applies orientation, once
+    }
+    QByteArray bytes;
+    QBuffer buffer;
+    QImageReader reader;
+};
+
+}  // namespace
+
+bool WithinPixelLimit(QSize size)
+{
+    return static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) *
+               4 <=
+           kMaxPixelBytes;
+}
 
 GpStatus DecodeWithQt(QByteArrayView file, const QByteArray& decoder, QImage* pixels)
 {
-    // QBuffer reads from a QByteArray; this one shares the caller's bytes without copying.
-    QByteArray bytes = QByteArray::fromRawData(file.data(), file.size());
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, decoder);
-    reader.setAutoTransform(false);  // pixels stay as stored; the report applies orientation
-    if (!reader.canRead())
+    QtReader qt(file, decoder);
+    if (!qt.reader.canRead())
         return UnknownImageFormat;
-    const QSize size = reader.size();
-    if (size.isValid() &&
-        static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) * 4 >
-            kMaxPixelBytes)
+    const QSize size = qt.reader.size();
+    if (size.isValid() && !WithinPixelLimit(size))
         return OutOfMemory;
-    if (!reader.read(pixels) || pixels->isNull())
+    if (!qt.reader.read(pixels) || pixels->isNull())
         return UnknownImageFormat;
     return Ok;
 }
 
+GpStatus ProbeWithQt(QByteArrayView file, const QByteArray& decoder, FrameHeader* header)
+{
+    QtReader qt(file, decoder);
+    if (!qt.reader.canRead())
+        return UnknownImageFormat;
+    const QSize size = qt.reader.size();
+    if (size.isValid() && !WithinPixelLimit(size))
+        return OutOfMemory;
+    header->qtDecoder = qt.reader.format();
+    const QImage::Format decodedFormat = qt.reader.imageFormat();
+    if (size.isValid() && !size.isEmpty() && decodedFormat != QImage::Format_Invalid) {
+        header->size = size;
+        header->decodedPixelFormat = PixelFormatOfDecoded(decodedFormat);
+        return Ok;
+    }
+    // A decoder that cannot tell the frame's size or format beforehand is asked to decode it.
+    if (!qt.reader.read(&header->pixels) || header->pixels.isNull())
+        return UnknownImageFormat;
+    header->size = header->pixels.size();
+    header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
+    return Ok;
+}
+
+PixelFormat PixelFormatOfDecoded(QImage::Format decoded)
+{
+    if (decoded == QImage::Format_Indexed8 || decoded == QImage::Format_Mono ||
+        decoded == QImage::Format_MonoLSB)
+        return PixelFormat8bppIndexed;
+    return QImage::toPixelFormat(decoded).alphaUsage() == QPixelFormat::UsesAlpha
+               ? PixelFormat32bppARGB
+               : PixelFormat24bppRGB;
+}
+
+GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
+                         FrameHeader* header)
+{
+    if (reader.probe)
+        return reader.probe(file, facts, header);
+    if (!reader.qtDecoder)
+        return UnknownImageFormat;
+    return ProbeWithQt(file, reader.qtDecoder, header);
+}
+
 GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
-                          QImage* pixels)
+                          const FrameHeader& header, QImage* pixels)
 {
     if (reader.decode)
         return reader.decode(file, facts, pixels);
-    if (!reader.qtDecoder)
+    if (header.qtDecoder.isEmpty())
         return UnknownImageFormat;
-    return DecodeWithQt(file, reader.qtDecoder, pixels);
-}
-
-PixelFormat PixelFormatOfDecoded(const QImage& decoded)
-{
-    if (decoded.format() == QImage::Format_Indexed8 || decoded.format() == QImage::Format_Mono ||
-        decoded.format() == QImage::Format_MonoLSB)
-        return PixelFormat8bppIndexed;
-    return decoded.hasAlphaChannel() ? PixelFormat32bppARGB : PixelFormat24bppRGB;
+    return DecodeWithQt(file, header.qtDecoder, pixels);
 }
 
 }  // namespace veltra::imaging

@@ -3,24 +3,30 @@
 #include "formats/resolution.h"
 #include "imaging/gdiplus_types.h"
 #include "metadata/property_set.h"
+#include "service/picture_content.h"
+#include "service/recorded_content.h"
 
 #include <QImage>
 #include <QRectF>
 
+#include <memory>
+
 namespace veltra::imaging {
 
-// A picture held by the service: its pixels as decoded (orientation not applied) and what the
-// file said about itself. Callers outside the service reach it only through the operations of
-// the service's interface.
+// A picture held by the service: what its file said about itself, and its pixels, which it
+// reaches through a content (decoded when first needed, given, or drawn from a recording).
+// Turning only records the turn; the turned pixels are made when something needs them.
+// Callers outside the service reach it only through the operations of its interface.
 class GpImage {
 public:
+    GpImage(std::shared_ptr<PictureContent> content, const GUID& rawFormat,
+            PixelFormat pixelFormat, Resolution resolution = {}, PropertySet properties = {});
+    // A picture with these pixels, as if decoded from a file of that format.
     GpImage(QImage pixels, const GUID& rawFormat, PixelFormat pixelFormat,
             Resolution resolution = {}, PropertySet properties = {});
 
-    const QImage& pixels() const { return m_pixels; }
-    // The pixels a drawing context on the picture paints into.
-    QImage& paintablePixels() { return m_pixels; }
-
+    // The size after every turn applied.
+    QSize size() const;
     const GUID& rawFormat() const { return m_rawFormat; }
     PixelFormat pixelFormat() const { return m_pixelFormat; }
     const Resolution& resolution() const { return m_resolution; }
@@ -28,29 +34,65 @@ public:
 
     // Every rotate-flip applied since decoding, composed into one.
     RotateFlipType appliedTurn() const { return m_appliedTurn; }
-    // Takes the pixels that `turn` made of the current ones.
-    void applyTurn(QImage turned, RotateFlipType turn);
+    void turn(RotateFlipType turn);
 
-    // For drawing a large picture much smaller: a box-filtered copy of `source` at the size
-    // `deviceTarget` takes on the device, kept while the pixels and the request stay the
-    // same. Null when plain bilinear drawing looks as good.
-    const QImage& smoothlyScaled(const QRectF& source, const QRectF& deviceTarget);
+    // The pixels as they are now, at full resolution. Non-Ok when they cannot be had.
+    GpStatus pixels(QImage* out) const;
+    // The pixels shrunk by 2 to the power `level` in each direction.
+    GpStatus reduced(int level, QImage* out) const;
+    // The pixels as they are now, kept by a drawing of this picture into another.
+    PictureSnapshot snapshot() const;
+    // Whether the pixels can be had (see PictureContent::availability).
+    GpStatus availability() const { return m_painting ? Ok : m_content->availability(); }
+
+    // A bitmap made in memory keeps its drawing as operations; these record one more.
+    bool isRecording() const { return m_recording != nullptr; }
+    // The operations recorded so far, for a memory bitmap; null for any other picture.
+    const std::shared_ptr<RecordedContent>& recording() const { return m_recording; }
+    void record(DrawingOperation operation);
+    // A drawing into the bitmap failed: its pixels cannot be had until it is cleared.
+    void recordFailure(GpStatus status);
+    void clearRecording(const QColor& color);
+    // For painting straight into the pixels (a drawing context on a decoded picture): the
+    // pixels become the picture's own, in the orientation they have now, and what is painted
+    // into them counts once endPainting() is called. Null on failure.
+    QImage* beginPainting();
+    void endPainting();
+
+    // For drawing a large picture much smaller: a copy of `source` at the size `deviceTarget`
+    // takes on the device, made from the nearest shrunk copy and kept while the pixels and the
+    // request stay the same. Null when plain bilinear drawing looks as good, or on failure.
+    QImage smoothlyScaled(const QRectF& source, const QRectF& deviceTarget);
 
 private:
     struct ScaledCopy {
-        qint64 pixelsKey = 0;
+        std::weak_ptr<PictureContent> content;
+        RotateFlipType turn = RotateNoneFlipNone;
         QRectF source;
         QSize size;
         QImage image;
     };
 
-    QImage m_pixels;
+    std::shared_ptr<PictureContent> m_content;
+    // A recording's operations so far; null for a picture that is not a memory bitmap.
+    std::shared_ptr<RecordedContent> m_recording;
+    // The turn to apply to the content's stored pixels; the history of turns is m_appliedTurn.
+    RotateFlipType m_contentTurn = RotateNoneFlipNone;
+    RotateFlipType m_appliedTurn = RotateNoneFlipNone;
+    // Pixels being painted into, when a drawing context works on them directly.
+    QImage m_paintable;
+    bool m_painting = false;
+
     GUID m_rawFormat;
     PixelFormat m_pixelFormat;
     Resolution m_resolution;
     PropertySet m_properties;
-    RotateFlipType m_appliedTurn = RotateNoneFlipNone;
     ScaledCopy m_scaledCopy;
+
+    friend GpImage* NewMemoryBitmap(QSize size, PixelFormat format);
 };
+
+// A bitmap made in memory: transparent, recording what is drawn into it.
+GpImage* NewMemoryBitmap(QSize size, PixelFormat format);
 
 }  // namespace veltra::imaging

@@ -13,7 +13,10 @@ ImagePtr MakeImageForTesting(QImage pixels, TestImageFacts facts)
 
 QImage PixelsForTesting(GpImage* image)
 {
-    return image ? image->pixels().copy() : QImage();
+    QImage pixels;
+    if (!image || image->pixels(&pixels) != Ok)
+        return QImage();
+    return pixels.copy();
 }
 
 }  // namespace veltra::imaging

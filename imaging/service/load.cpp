@@ -5,6 +5,8 @@
 #include "formats/qt_decoding.h"
 #include "imaging/gdiplus.h"
 #include "imaging/logging.h"
+#include "service/decode_ahead.h"
+#include "service/decoded_content.h"
 #include "service/gp_image.h"
 
 #include <QFile>
@@ -42,6 +44,7 @@ GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input,
     if (!token || !input || input->GdiplusVersion != 1)
         return InvalidParameter;
     PrepareDecoders();
+    EnableDecodeAhead(!input->SuppressBackgroundThread);
     *token = 1;
     return Ok;
 }
@@ -72,15 +75,26 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
     try {
         const FormatReader& reader = ReaderFor(bytes);
         FileFacts facts = reader.read(bytes);
-        QImage pixels;
-        const GpStatus status = DecodeFirstFrame(reader, bytes, facts, &pixels);
+        FrameHeader header;
+        const GpStatus status = ProbeFirstFrame(reader, bytes, facts, &header);
         if (status != Ok) {
-            qCInfo(lcImaging) << "the first frame could not be decoded, status" << status;
+            qCInfo(lcImaging) << "no decoder accepts the file, status" << status;
             return status;
         }
-        const PixelFormat pixelFormat = facts.pixelFormat.value_or(PixelFormatOfDecoded(pixels));
-        *bitmap = new GpImage(std::move(pixels), reader.rawFormat, pixelFormat, facts.resolution,
-                              std::move(facts.properties));
+        const PixelFormat pixelFormat =
+            facts.pixelFormat.value_or(header.decodedPixelFormat.value_or(PixelFormat32bppARGB));
+        const GUID rawFormat = reader.rawFormat;
+        const Resolution resolution = facts.resolution;
+        PropertySet properties = facts.properties;
+        std::shared_ptr<PictureContent> content;
+        if (!header.pixels.isNull())
+            content = std::make_shared<GivenContent>(std::move(header.pixels));
+        else
+            content = std::make_shared<DecodedContent>(std::move(bytes), reader, std::move(facts),
+                                                       std::move(header));
+        DecodeAhead(content);
+        *bitmap = new GpImage(std::move(content), rawFormat, pixelFormat, resolution,
+                              std::move(properties));
         return Ok;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;

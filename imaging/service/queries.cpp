@@ -9,7 +9,7 @@ GpStatus GdipGetImageWidth(GpImage* image, std::uint32_t* width)
 {
     if (!image || !width)
         return InvalidParameter;
-    *width = static_cast<std::uint32_t>(image->pixels().width());
+    *width = static_cast<std::uint32_t>(image->size().width());
     return Ok;
 }
 
@@ -17,7 +17,7 @@ GpStatus GdipGetImageHeight(GpImage* image, std::uint32_t* height)
 {
     if (!image || !height)
         return InvalidParameter;
-    *height = static_cast<std::uint32_t>(image->pixels().height());
+    *height = static_cast<std::uint32_t>(image->size().height());
     return Ok;
 }
 
@@ -55,9 +55,15 @@ GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution)
 
 GpStatus GdipBitmapGetPixel(GpBitmap* bitmap, int x, int y, ARGB* color)
 {
-    if (!bitmap || !color || !bitmap->pixels().valid(x, y))
+    if (!bitmap || !color)
         return InvalidParameter;
-    *color = bitmap->pixels().pixel(x, y);
+    QImage pixels;
+    const GpStatus status = bitmap->pixels(&pixels);
+    if (status != Ok)
+        return status;
+    if (!pixels.valid(x, y))
+        return InvalidParameter;
+    *color = pixels.pixel(x, y);
     return Ok;
 }
 

@@ -1,5 +1,6 @@
 // Bitmaps made in memory and the drawing contexts on painters and bitmaps.
 
+#include "formats/qt_decoding.h"
 #include "imaging/gdiplus.h"
 #include "service/gp_image.h"
 #include "service/graphics.h"
@@ -9,13 +10,30 @@
 namespace veltra::imaging {
 
 GpGraphics::GpGraphics(GpImage* target)
-    : m_ownPainter(std::make_unique<QPainter>(&target->paintablePixels())),
-      m_painter(m_ownPainter.get())
 {
+    if (target->isRecording()) {
+        m_recordingTarget = target;
+        return;
+    }
+    if (QImage* pixels = target->beginPainting()) {
+        m_paintedTarget = target;
+        m_ownPainter = std::make_unique<QPainter>(pixels);
+        m_painter = m_ownPainter.get();
+    }
+}
+
+GpGraphics::~GpGraphics()
+{
+    if (m_paintedTarget) {
+        m_ownPainter.reset();  // ends the painting before the pixels are handed back
+        m_paintedTarget->endPainting();
+    }
 }
 
 QRect GpGraphics::deviceRect() const
 {
+    if (m_recordingTarget)
+        return QRect(QPoint(0, 0), m_recordingTarget->size());
     const QPaintDevice* device = m_painter->device();
     return device ? QRect(0, 0, device->width(), device->height()) : QRect();
 }
@@ -30,13 +48,12 @@ GpStatus GdipCreateBitmapFromScan0(int width, int height, int stride, PixelForma
     if (width <= 0 || height <= 0 || stride != 0 || scan0 != nullptr ||
         format != PixelFormat32bppARGB)
         return InvalidParameter;
+    const QSize size(width, height);
+    // The pixels are made only when drawn, but a bitmap too large to ever hold is refused now.
+    if (!WithinPixelLimit(size))
+        return OutOfMemory;
     try {
-        // Premultiplied storage paints fastest; the picture still reports 32bppARGB.
-        QImage pixels(width, height, QImage::Format_ARGB32_Premultiplied);
-        if (pixels.isNull())
-            return OutOfMemory;
-        pixels.fill(Qt::transparent);
-        *bitmap = new GpImage(std::move(pixels), ImageFormatMemoryBMP, format);
+        *bitmap = NewMemoryBitmap(size, format);
         return Ok;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
@@ -60,14 +77,20 @@ GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics)
     if (!image || !graphics)
         return InvalidParameter;
     *graphics = nullptr;
-    // Indexed and one-bit pictures cannot be painted on, as with any bitmap of that kind.
-    const QImage::Format format = image->pixels().format();
-    if (image->pixels().isNull() || format == QImage::Format_Indexed8 ||
-        format == QImage::Format_Mono || format == QImage::Format_MonoLSB)
-        return InvalidParameter;
+    if (!image->isRecording()) {
+        // Indexed and one-bit pictures cannot be painted on, as with any bitmap of that kind.
+        QImage pixels;
+        const GpStatus status = image->pixels(&pixels);
+        if (status != Ok)
+            return status;
+        const QImage::Format format = pixels.format();
+        if (format == QImage::Format_Indexed8 || format == QImage::Format_Mono ||
+            format == QImage::Format_MonoLSB)
+            return InvalidParameter;
+    }
     try {
         auto context = std::make_unique<GpGraphics>(image);
-        if (!context->painter().isActive())
+        if (!context->isValid() || (!context->recordingTarget() && !context->painter().isActive()))
             return GenericError;
         *graphics = context.release();
         return Ok;

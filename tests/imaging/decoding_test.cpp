@@ -215,9 +215,32 @@ TEST(GdipCreateBitmapFromFile, AcceptsPicturesAboveQtsDefaultLimit)
     auto loaded = LoadFile(path);
     ASSERT_EQ(loaded.status, Ok);
     EXPECT_EQ(QuerySize(loaded.image.get()), (Size{kSide, kSide}));
-    const QImage& pixels = loaded.image->pixels();
+    const QImage pixels = PixelsForTesting(loaded.image.get());
     EXPECT_EQ(qGray(pixels.pixel(0, 0)), 0);
     EXPECT_EQ(qGray(pixels.pixel(kSide - 1, kSide - 1)), 255);
+}
+
+// The load reads the file's facts and asks the decoder about its header; the pixels come when
+// something needs them. A file whose header is sound but whose second scan is not loads, keeps
+// answering its queries, and fails every operation that needs pixels.
+TEST(LazyDecoding, PixelsThatCannotBeDecodedFailOnlyWhereTheyAreNeeded)
+{
+    auto loaded = LoadFixture("jpeg_pixels_undecodable.jpg");
+    ASSERT_EQ(loaded.status, Ok);
+    GpImage* image = loaded.image.get();
+    EXPECT_EQ(QuerySize(image), (Size{37, 21}));
+    EXPECT_EQ(QueryRawFormat(image), ImageFormatJPEG);
+    EXPECT_EQ(GdipImageRotateFlip(image, Rotate90FlipNone), Ok);
+    EXPECT_EQ(QuerySize(image), (Size{21, 37}));
+
+    EXPECT_NE(GdipImageForceDecode(image), Ok);
+    test_support::Surface surface = test_support::MakeSurface(40, 40);
+    EXPECT_NE(GdipDrawImageI(surface.graphics.get(), image, 0, 0), Ok);
+    ARGB colour = 0;
+    EXPECT_NE(GdipBitmapGetPixel(image, 0, 0, &colour), Ok);
+    GpTexture* texture = nullptr;
+    EXPECT_NE(GdipCreateTexture(image, WrapModeTile, &texture), Ok);
+    EXPECT_EQ(QuerySize(image), (Size{21, 37}));
 }
 
 }  // namespace

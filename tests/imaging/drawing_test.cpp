@@ -34,7 +34,7 @@ constexpr QRgb kTransparent = qRgba(0, 0, 0, 0);
 QImage Finish(Surface& surface)
 {
     surface.graphics.reset();
-    return surface.bitmap->pixels().convertToFormat(QImage::Format_ARGB32);
+    return PixelsForTesting(surface.bitmap.get()).convertToFormat(QImage::Format_ARGB32);
 }
 
 // A picture held by the service whose four quadrants, each half x half, are red, green (top

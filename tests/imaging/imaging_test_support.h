@@ -5,6 +5,7 @@
 
 #include "formats/format_registry.h"
 #include "imaging/gdiplus.h"
+#include "imaging/image_for_testing.h"
 #include "imaging/image_handles.h"
 #include "service/gp_image.h"
 
@@ -197,7 +198,7 @@ inline QImage DrawnOnSurface(GpImage* image)
         return QImage();
     EXPECT_EQ(GdipDrawImageI(surface.graphics.get(), image, 0, 0), Ok);
     surface.graphics.reset();  // ends the painter before the pixels are read
-    return surface.bitmap->pixels().convertToFormat(QImage::Format_ARGB32);
+    return PixelsForTesting(surface.bitmap.get()).convertToFormat(QImage::Format_ARGB32);
 }
 
 }  // namespace veltra::imaging::test_support

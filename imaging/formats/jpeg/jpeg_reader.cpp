@@ -1,6 +1,8 @@
 #include "formats/jpeg/jpeg_reader.h"
 
+#include "formats/jpeg/jpeg_codec.h"
 #include "formats/jpeg/jpeg_segments.h"
+#include "formats/qt_decoding.h"
 #include "imaging/property_tags.h"
 #include "metadata/ifd_walker.h"
 #include "util/byte_reader.h"
@@ -169,8 +171,26 @@ FileFacts ReadJpeg(QByteArrayView file)
     return facts;
 }
 
+// The decoder's own reading of the headers says whether it accepts the file and its size.
+GpStatus ProbeJpeg(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* header)
+{
+    const GpStatus status = ReadJpegFrameSize(file, &header->size, kMaxPixelBytes);
+    if (status == Ok)
+        header->decodedPixelFormat = PixelFormat24bppRGB;  // decoded JPEG pixels have no alpha
+    return status;
+}
+
+// Straight into the 32-bit layout drawing uses, on libjpeg-turbo.
+GpStatus DecodeJpegFrame(QByteArrayView file, const FileFacts& /*facts*/, QImage* pixels)
+{
+    JpegDecodeOptions options;
+    options.maxPixelBytes = kMaxPixelBytes;
+    return DecodeJpeg(file, pixels, options);
+}
+
 }  // namespace
 
-const FormatReader kJpegFormat{FileFormat::Jpeg, ImageFormatJPEG, IsJpeg, ReadJpeg, "jpeg"};
+const FormatReader kJpegFormat{FileFormat::Jpeg, ImageFormatJPEG, IsJpeg,   ReadJpeg,
+                               "jpeg",           DecodeJpegFrame, ProbeJpeg};
 
 }  // namespace veltra::imaging

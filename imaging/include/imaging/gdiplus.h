@@ -20,12 +20,17 @@ class GpGraphics;
 class GpBrush;
 using GpTexture = GpBrush;
 
-// Life. Raises Qt's decoder allocation limit to what the service accepts; later calls work
-// without it, but larger pictures would then be refused by Qt itself.
+// Life. Raises Qt's decoder allocation limit to what the service accepts, and starts the
+// service's own thread, which decodes each picture ahead right after its load, unless the input
+// suppresses it (a program that only reads facts decodes nothing it does not ask for). Later
+// calls work without it, but larger pictures would then be refused by Qt itself.
 GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* output);
 
-// Decoding.
+// Decoding. A file's facts are read at once and its pixels decoded when first needed (or
+// ahead, on the service's own thread, unless GdiplusStartup suppressed it). Forcing the decode
+// answers whether the pixels can be had.
 GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap);
+GpStatus GdipImageForceDecode(GpImage* image);
 GpStatus GdipDisposeImage(GpImage* image);
 
 // Queries.

@@ -1,0 +1,35 @@
+#pragma once
+
+// A picture's pixels as its file holds them, decoded when first needed (or ahead, on the
+// service's own thread). The file's bytes are kept until then and let go once decoded.
+
+#include "formats/file_facts.h"
+#include "formats/format_reader.h"
+#include "service/picture_content.h"
+
+#include <QByteArray>
+
+namespace veltra::imaging {
+
+class DecodedContent final : public PictureContent {
+public:
+    DecodedContent(QByteArray file, const FormatReader& reader, FileFacts facts, FrameHeader header)
+        : PictureContent(header.size),
+          m_file(std::move(file)),
+          m_reader(reader),
+          m_facts(std::move(facts)),
+          m_header(std::move(header))
+    {
+    }
+
+protected:
+    GpStatus makeStoredPixels(QImage* out) override;
+
+private:
+    QByteArray m_file;
+    const FormatReader& m_reader;
+    FileFacts m_facts;
+    FrameHeader m_header;
+};
+
+}  // namespace veltra::imaging

@@ -1,0 +1,168 @@
+#include "service/picture_content.h"
+
+#include "service/pixel_operations.h"
+
+#include <new>
+#include <set>
+
+namespace veltra::imaging {
+namespace {
+
+// Shrunk copies are kept for this many orientations: the stored one and the turned one.
+constexpr std::size_t kOrientationsKept = 2;
+
+}  // namespace
+
+GpStatus PictureContent::pixels(RotateFlipType turn, QImage* out)
+{
+    const std::lock_guard lock(m_mutex);
+    try {
+        return pixelsLocked(turn, out);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+GpStatus PictureContent::reduced(int level, RotateFlipType turn, QImage* out)
+{
+    const std::lock_guard lock(m_mutex);
+    try {
+        return reducedLocked(level, turn, out);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+void PictureContent::prepare(int smallestSide)
+{
+    const std::lock_guard lock(m_mutex);
+    QImage level;
+    try {
+        if (pixelsLocked(RotateNoneFlipNone, &level) != Ok)
+            return;
+        for (int index = 1; level.width() > smallestSide && level.height() > smallestSide;
+             ++index) {
+            if (reducedLocked(index, RotateNoneFlipNone, &level) != Ok)
+                return;
+        }
+    } catch (const std::bad_alloc&) {
+        // Whatever was not made ahead is made when it is needed, or fails then.
+    }
+}
+
+GpStatus PictureContent::availability()
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_failure)
+        return *m_failure;
+    if (m_full)
+        return Ok;
+    QImage pixels;
+    try {
+        return pixelsLocked(RotateNoneFlipNone, &pixels);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+bool PictureContent::hasPixels(RotateFlipType turn)
+{
+    const std::lock_guard lock(m_mutex);
+    return m_full && m_full->first == turn;
+}
+
+GpStatus PictureContent::pixelsLocked(RotateFlipType turn, QImage* out)
+{
+    if (m_failure)
+        return *m_failure;
+    if (m_full && m_full->first == turn) {
+        *out = m_full->second;
+        return Ok;
+    }
+    QImage base;
+    RotateFlipType baseTurn = RotateNoneFlipNone;
+    if (m_full) {
+        base = m_full->second;
+        baseTurn = m_full->first;
+    } else {
+        const GpStatus status = makeStoredPixels(&base);
+        if (status != Ok || base.isNull()) {
+            m_failure = status != Ok ? status : OutOfMemory;
+            return *m_failure;
+        }
+    }
+    QImage result = baseTurn == turn ? base : Turned(base, TurnBetween(baseTurn, turn));
+    if (result.isNull())
+        return OutOfMemory;
+    m_full.emplace(turn, result);
+    *out = std::move(result);
+    return Ok;
+}
+
+GpStatus PictureContent::reducedLocked(int level, RotateFlipType turn, QImage* out)
+{
+    if (level <= 0)
+        return pixelsLocked(turn, out);
+    if (m_failure)
+        return *m_failure;
+    if (const auto found = m_reduced.find({level, turn}); found != m_reduced.end()) {
+        *out = found->second;
+        return Ok;
+    }
+    // The same level in another orientation is only a small turn away.
+    for (const auto& [key, image] : m_reduced) {
+        if (key.first != level)
+            continue;
+        QImage turned = Turned(image, TurnBetween(key.second, turn));
+        if (turned.isNull())
+            return OutOfMemory;
+        keepReduced(level, turn, turned);
+        *out = std::move(turned);
+        return Ok;
+    }
+    QImage made;
+    if (const std::optional<GpStatus> drawn = makeStoredReduced(level, &made)) {
+        if (*drawn != Ok)
+            return *drawn;
+        if (turn != RotateNoneFlipNone)
+            made = Turned(made, turn);
+    } else {
+        // Halved from the level above, in whichever orientation the full pixels are kept, and
+        // only then turned: turning the small copy is far cheaper than turning the full one.
+        const RotateFlipType kept = m_full ? m_full->first : RotateNoneFlipNone;
+        QImage above;
+        const GpStatus status = reducedLocked(level - 1, kept, &above);
+        if (status != Ok)
+            return status;
+        made = HalvedByBox(above);
+        if (!made.isNull() && kept != turn) {
+            keepReduced(level, kept, made);
+            made = Turned(made, TurnBetween(kept, turn));
+        }
+    }
+    if (made.isNull())
+        return OutOfMemory;
+    keepReduced(level, turn, made);
+    *out = std::move(made);
+    return Ok;
+}
+
+void PictureContent::keepReduced(int level, RotateFlipType turn, const QImage& image)
+{
+    m_reduced[{level, turn}] = image;
+    std::set<RotateFlipType> orientations;
+    for (const auto& entry : m_reduced)
+        orientations.insert(entry.first.second);
+    if (orientations.size() <= kOrientationsKept)
+        return;
+    // Forget the copies of orientations other than this one and the stored one.
+    for (auto entry = m_reduced.begin(); entry != m_reduced.end();) {
+        const RotateFlipType kept = entry->first.second;
+        if (kept != turn && kept != RotateNoneFlipNone)
+            entry = m_reduced.erase(entry);
+        else
+            ++entry;
+    }
+}
+
+}  // namespace veltra::imaging
