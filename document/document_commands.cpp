@@ -92,6 +92,7 @@ bool CVeltraDoc::OnUpdateCmdUI(unsigned id, CCmdUI& cmdUI)
 void CVeltraDoc::OnWatermarkLoad()
 {
     if (m_pWatermark) {
+        ForgetComposition();
         m_pWatermark.reset();
         UpdateAllViews(nullptr);
         return;
@@ -100,6 +101,7 @@ void CVeltraDoc::OnWatermarkLoad()
     if (!path)
         return;
     // Something may have loaded a watermark while the chooser was open.
+    ForgetComposition();
     m_pWatermark.reset();
 
     GpBitmap* bitmap = nullptr;

@@ -37,13 +37,10 @@ void CVeltraDoc::OnFileSaveJpeg()
         GraphicsPtr context(graphics);
         GdipGraphicsClear(context.get(), BackgroundArgb(m_clrBackground));
         const QRect whole(0, 0, static_cast<int>(width), static_cast<int>(height));
-        if (m_pWatermark) {
-            ImagePtr workingCopy = MakeWorkingCopy(m_pImage.get());
-            if (workingCopy)
-                ComposePicture(context.get(), workingCopy.get(), m_pWatermark.get(), &whole);
-        } else {
+        if (m_pWatermark)
+            ComposeWithWatermark(context.get(), &whole);
+        else
             ComposePicture(context.get(), m_pImage.get(), nullptr, &whole);
-        }
     }
 
     const std::optional<QString> chosen = m_prompts.ChooseExportFile();

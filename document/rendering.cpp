@@ -66,14 +66,10 @@ void CVeltraDoc::Draw(QPainter* pDC, const QRect* pRect)
         return;
 
     try {
-        if (m_pWatermark) {
-            // The watermark is laid on a copy so the document's own picture stays clean.
-            ImagePtr workingCopy = MakeWorkingCopy(m_pImage.get());
-            if (workingCopy)
-                ComposePicture(screen.get(), workingCopy.get(), m_pWatermark.get(), pRect);
-        } else {
+        if (m_pWatermark)
+            ComposeWithWatermark(screen.get(), pRect);
+        else
             ComposePicture(screen.get(), m_pImage.get(), nullptr, pRect);
-        }
 
         // The report is built after the picture was drawn; when it turns the picture upright,
         // one more paint shows the turned picture instead of leaving the window on the old one.
@@ -101,6 +97,37 @@ void CVeltraDoc::Draw(QPainter* pDC, const QRect* pRect)
             },
             Qt::QueuedConnection);
     }
+}
+
+CVeltraDoc::CompositionKey CVeltraDoc::CurrentCompositionKey() const
+{
+    constexpr std::uint32_t kModeFlags = FLAG_WATERMARK_SHOW | FLAG_WATERMARK_FIT |
+                                         FLAG_WATERMARK_TILE;
+    return CompositionKey{m_pImage.get(), AppliedTurn(m_pImage.get()), m_pWatermark.get(),
+                          m_nWatermarkFlags & kModeFlags, m_ptWatermark};
+}
+
+void CVeltraDoc::ForgetComposition()
+{
+    m_composed.reset();
+}
+
+void CVeltraDoc::ComposeWithWatermark(GpGraphics* target, const QRect* pRect)
+{
+    // A working copy made at an earlier call serves while its key still holds. A position
+    // still to be filled in never matches a kept key, which holds the filled-in one.
+    if (m_composed && m_composedKey == CurrentCompositionKey()) {
+        ComposePicture(target, m_composed.get(), nullptr, pRect);
+        return;
+    }
+    m_composed.reset();
+    // The watermark is laid on a copy so the document's own picture stays clean.
+    ImagePtr workingCopy = MakeWorkingCopy(m_pImage.get());
+    if (!workingCopy)
+        return;
+    ComposePicture(target, workingCopy.get(), m_pWatermark.get(), pRect);
+    m_composedKey = CurrentCompositionKey();
+    m_composed = std::move(workingCopy);
 }
 
 void CVeltraDoc::DrawWatermark(GpImage* picture, GpImage* watermark)

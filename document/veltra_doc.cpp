@@ -23,6 +23,7 @@ CVeltraDoc::CVeltraDoc(DocumentPrompts& prompts, QObject* parent)
 CVeltraDoc::~CVeltraDoc()
 {
     // The picture goes first, then the watermark.
+    ForgetComposition();
     m_pImage.reset();
     m_pWatermark.reset();
 }
@@ -63,6 +64,7 @@ void CVeltraDoc::Serialize(const CArchive& ar)
     // There is no save format: storing writes nothing and changes nothing.
     if (ar.IsStoring())
         return;
+    ForgetComposition();
     m_pImage.reset();
     GpBitmap* bitmap = nullptr;
     const GpStatus status = GdipCreateBitmapFromFile(ar.GetFilePath(), &bitmap);
@@ -88,6 +90,7 @@ void CVeltraDoc::OnImageClose()
 {
     if (!m_pImage)
         return;
+    ForgetComposition();
     m_pImage.reset();
     UpdateAllViews(nullptr);
 }

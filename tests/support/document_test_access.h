@@ -21,6 +21,7 @@ public:
     }
     static void HoldPicture(CVeltraDoc& doc, imaging::ImagePtr picture)
     {
+        doc.ForgetComposition();
         doc.m_pImage = std::move(picture);
     }
 };

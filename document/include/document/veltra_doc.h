@@ -94,6 +94,24 @@ private:
     // A copy of `picture` in 32-bit ARGB for the watermark to be laid on; null on failure.
     imaging::ImagePtr MakeWorkingCopy(imaging::GpImage* picture) const;
     void DrawWatermark(imaging::GpImage* picture, imaging::GpImage* watermark);
+    // Places the picture with the watermark laid on as the flags say. The working copy made
+    // for it is kept and placed again while nothing it depends on changes, so that a repaint
+    // of a large photo does not compose it again; the state a composition changes (the default
+    // position, the one-shot outline flag) changes at every call all the same.
+    void ComposeWithWatermark(imaging::GpGraphics* target, const QRect* pRect);
+    // Drops the kept working copy: the picture or the watermark has been replaced.
+    void ForgetComposition();
+
+    // What a working copy with the watermark depends on.
+    struct CompositionKey {
+        const imaging::GpImage* picture = nullptr;
+        imaging::RotateFlipType pictureTurn = imaging::RotateNoneFlipNone;
+        const imaging::GpImage* watermark = nullptr;
+        std::uint32_t modeFlags = 0;
+        QPoint position;
+        friend bool operator==(const CompositionKey&, const CompositionKey&) = default;
+    };
+    CompositionKey CurrentCompositionKey() const;
 
     DocumentPrompts& m_prompts;
     QString m_strPathName;
@@ -102,6 +120,9 @@ private:
     imaging::ImagePtr m_pWatermark;
     std::uint32_t m_nWatermarkFlags;
     QPoint m_ptWatermark;
+
+    imaging::ImagePtr m_composed;
+    CompositionKey m_composedKey;
 };
 
 }  // namespace veltra
