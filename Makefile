@@ -30,10 +30,7 @@ test: build-test
 	@if [ -x scripts/run_fuzzers.sh ]; then WERROR=$(WERROR) JOBS=$(JOBS) bash scripts/run_fuzzers.sh; fi
 
 bench: setup
-	cmake -S . -B $(BUILD_DIR)/bench -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_TESTS=OFF \
-	  -DVELTRA_BUILD_BENCH=ON
-	cmake --build $(BUILD_DIR)/bench -j$(JOBS)
-	@for b in $(BUILD_DIR)/bench/bench/*_bench; do echo "== $$b"; $$b; done
+	bash scripts/bench.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

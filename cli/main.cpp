@@ -22,10 +22,12 @@ const char* const kUsage =
     "用法: veltra-info [选项] 文件...\n"
     "显示图像文件的真实信息：文件类型、尺寸、像素格式、DPI、旋转标志、颜色空间和全部属性。\n"
     "\n"
+    "  --decode   同时解码像素（如窗口所做），像素无法解码的文件视为加载失败\n"
     "  --help     显示此帮助并退出\n"
     "  --version  显示版本并退出\n";
 
 struct Options {
+    bool decode = false;
     bool help = false;
     bool version = false;
     QStringList files;
@@ -41,6 +43,8 @@ Options ParseArguments(const QStringList& arguments)
             options.files << argument;
         } else if (argument == QLatin1String("--")) {
             onlyFilesFollow = true;
+        } else if (argument == QLatin1String("--decode")) {
+            options.decode = true;
         } else if (argument == QLatin1String("--help")) {
             options.help = true;
         } else if (argument == QLatin1String("--version")) {
@@ -83,8 +87,10 @@ int main(int argc, char** argv)
         return kExitOk;
     }
 
+    // The report needs no pixels, so none are decoded ahead; --decode asks for them.
     std::uintptr_t token = 0;
-    const veltra::imaging::GdiplusStartupInput startup;
+    veltra::imaging::GdiplusStartupInput startup;
+    startup.SuppressBackgroundThread = true;
     veltra::imaging::GdiplusStartup(&token, &startup, nullptr);
 
     veltra::UnattendedPrompts prompts;
@@ -95,7 +101,10 @@ int main(int argc, char** argv)
     for (const QString& file : options.files) {
         QString report;
         const bool opened = document.OnOpenDocument(file);
-        if (!opened || !document.GetImageInfo(report)) {
+        const bool decoded = !options.decode || !document.image() ||
+                             veltra::imaging::GdipImageForceDecode(document.image()) ==
+                                 veltra::imaging::Ok;
+        if (!opened || !decoded || !document.GetImageInfo(report)) {
             Print(stderr, QStringLiteral("%1: 文件加载失败\n").arg(file));
             status = kExitSomeFileFailed;
             continue;

@@ -136,4 +136,20 @@ TEST(CliFixtureTest, ExactHalvesOfADotRoundToTheEvenNeighbour)
     EXPECT_TRUE(run.out.contains(QStringLiteral("\nDPI：62x0\n"))) << run.out.toStdString();
 }
 
+// Without --decode the report needs no pixels, so a file whose header is sound but whose
+// pixels cannot be decoded is reported; with --decode it fails as a load does.
+TEST(CliFixtureTest, DecodeAsksForThePixelsToo)
+{
+    const QString broken = QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_pixels_undecodable.jpg");
+    const ProgramRun reported = RunInfo({broken});
+    EXPECT_EQ(reported.exitCode, 0);
+    EXPECT_TRUE(reported.out.startsWith(QStringLiteral("文件类型：jpg\n尺寸：37x21\n")));
+    const ProgramRun decoded = RunInfo({QStringLiteral("--decode"), broken});
+    EXPECT_EQ(decoded.exitCode, 1);
+    EXPECT_EQ(decoded.err, QStringLiteral("%1: 文件加载失败\n").arg(broken));
+    const ProgramRun sound = RunInfo(
+        {QStringLiteral("--decode"), QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_progressive_4_2_0.jpg")});
+    EXPECT_EQ(sound.exitCode, 0);
+}
+
 }  // namespace

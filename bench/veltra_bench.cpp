@@ -1,0 +1,344 @@
+// veltra-bench: the steps a user waits for on a 24-megapixel photo, timed through the same
+// document code the window uses. scripts/bench.sh runs it beside the reference tools (djpeg,
+// cjpeg, exiftool) on the same file and prints each target's ratio.
+//
+//   VELTRA_BENCH_JPEG    the photo to use; without it one is generated that decodes like a
+//                        photo (noise and texture: flat colour decodes far faster and hides
+//                        the cost)
+//   VELTRA_BENCH_EXPORT  where the export benchmark writes its JPEG (default: a temporary file)
+//   VELTRA_BENCH_SHORT   when set, a small generated photo, so a test run only proves that every
+//                        benchmark works
+//
+// Extra commands (not benchmarks), for the script:
+//   veltra-bench --write-photo PATH [--orientation N]   writes the generated photo
+//   veltra-bench --peak-memory                          shows the photo with a tiled watermark
+//                                                       once and prints the peak resident size
+
+#include "document/unattended_prompts.h"
+#include "document/veltra_doc.h"
+#include "imaging/gdiplus.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using veltra::CVeltraDoc;
+
+const QSize kWindow(1920, 1080);
+const QSize kOtherWindow(1600, 900);
+
+// Answers the choosers with prepared files: the watermark and the export target.
+class BenchPrompts : public veltra::UnattendedPrompts {
+public:
+    std::optional<QString> ChooseWatermarkFile() override { return watermark; }
+    std::optional<QString> ChooseExportFile() override { return exportPath; }
+
+    QString watermark;
+    QString exportPath;
+};
+
+bool ShortRun()
+{
+    return qEnvironmentVariableIsSet("VELTRA_BENCH_SHORT");
+}
+
+// A photo-like picture: smooth light and shade, fine texture and sensor-like noise in every
+// channel, so the encoder has real detail to code.
+QImage PhotoLikePicture(QSize size)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    QRandomGenerator random(20261209);
+    const double w = size.width();
+    const double h = size.height();
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const double shade = 0.5 + 0.5 * std::sin(x / w * 5.0 + y / h * 3.0);
+            const double texture = 18.0 * std::sin(x * 0.21) * std::cos(y * 0.17);
+            const auto noise = [&random] { return static_cast<int>(random.bounded(33)) - 16; };
+            const auto channel = [](double value) {
+                return static_cast<int>(std::clamp(value, 0.0, 255.0));
+            };
+            line[x] = qRgb(channel(60 + 150 * shade + texture + noise()),
+                           channel(90 + 100 * (1 - shade) + texture + noise()),
+                           channel(70 + 120 * (y / h) - texture + noise()));
+        }
+    }
+    return picture;
+}
+
+// An Exif APP1 segment that says the picture is stored with the given orientation.
+QByteArray OrientationSegment(std::uint16_t orientation)
+{
+    QByteArray tiff("II\x2A\x00\x08\x00\x00\x00", 8);
+    tiff += QByteArray("\x01\x00", 2);                   // one entry
+    tiff += QByteArray("\x12\x01\x03\x00\x01\x00\x00\x00", 8);  // Orientation, SHORT, 1
+    tiff += static_cast<char>(orientation & 0xFF);
+    tiff += static_cast<char>(orientation >> 8);
+    tiff += QByteArray(2, '\0');
+    tiff += QByteArray(4, '\0');  // no next directory
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray segment("\xFF\xE1", 2);
+    const int length = static_cast<int>(payload.size()) + 2;
+    segment += static_cast<char>(length >> 8);
+    segment += static_cast<char>(length & 0xFF);
+    return segment + payload;
+}
+
+// Writes the generated photo at quality 92, with an orientation segment when asked.
+bool WritePhoto(const QString& path, std::uint16_t orientation)
+{
+    const QSize size = ShortRun() ? QSize(600, 400) : QSize(6000, 4000);
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(92);
+        if (!writer.write(PhotoLikePicture(size)))
+            return false;
+    }
+    if (orientation > 1)
+        jpeg.insert(2, OrientationSegment(orientation));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size();
+}
+
+// The photos and the watermark every benchmark shares, made once.
+struct Files {
+    QTemporaryDir directory;
+    QString photo;
+    QString photoOrientation6;
+    QString watermark;
+    QString exportPath;
+};
+
+const Files& SharedFiles()
+{
+    static Files* files = [] {
+        auto* made = new Files;
+        const QString given = qEnvironmentVariable("VELTRA_BENCH_JPEG");
+        if (!given.isEmpty()) {
+            made->photo = given;
+            // The same picture stored sideways: the given file with an orientation segment.
+            QFile file(given);
+            file.open(QIODevice::ReadOnly);
+            QByteArray bytes = file.readAll();
+            bytes.insert(2, OrientationSegment(6));
+            made->photoOrientation6 = made->directory.filePath(QStringLiteral("orient6.jpg"));
+            QFile out(made->photoOrientation6);
+            out.open(QIODevice::WriteOnly);
+            out.write(bytes);
+        } else {
+            made->photo = made->directory.filePath(QStringLiteral("photo.jpg"));
+            made->photoOrientation6 = made->directory.filePath(QStringLiteral("orient6.jpg"));
+            WritePhoto(made->photo, 1);
+            WritePhoto(made->photoOrientation6, 6);
+        }
+        QImage mark(300, 120, QImage::Format_ARGB32);
+        mark.fill(Qt::transparent);
+        QPainter painter(&mark);
+        painter.setBrush(QColor(200, 30, 30, 150));
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(mark.rect(), 30, 30);
+        painter.end();
+        made->watermark = made->directory.filePath(QStringLiteral("mark.png"));
+        mark.save(made->watermark, "PNG");
+        made->exportPath = qEnvironmentVariable("VELTRA_BENCH_EXPORT");
+        if (made->exportPath.isEmpty())
+            made->exportPath = made->directory.filePath(QStringLiteral("export.jpg"));
+        return made;
+    }();
+    return *files;
+}
+
+void Paint(CVeltraDoc& document, QImage& window)
+{
+    QPainter painter(&window);
+    const QRect client = window.rect();
+    document.Draw(&painter, &client);
+}
+
+// Paints until the document stops asking for more, as the window would: a report that turns
+// the picture asks for one more paint to show it upright.
+void PaintUntilSettled(CVeltraDoc& document, QImage& window)
+{
+    bool asked = true;
+    const auto connection =
+        QObject::connect(&document, &CVeltraDoc::viewsUpdateRequested, [&asked] { asked = true; });
+    for (int paints = 0; asked && paints < 4; ++paints) {
+        asked = false;
+        Paint(document, window);
+    }
+    QObject::disconnect(connection);
+}
+
+// Time to the first picture: the open and the paints until the picture shows upright.
+void OpenAndShow(benchmark::State& state, const QString& path)
+{
+    QImage window(kWindow, QImage::Format_ARGB32_Premultiplied);
+    BenchPrompts prompts;
+    for (auto _ : state) {
+        auto document = std::make_unique<CVeltraDoc>(prompts);
+        if (!document->OnOpenDocument(path) || !document->image()) {
+            state.SkipWithError("the photo could not be opened");
+            return;
+        }
+        PaintUntilSettled(*document, window);
+        benchmark::DoNotOptimize(window.constBits());
+        // Releasing the picture is not part of the wait.
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_Open(benchmark::State& state)
+{
+    OpenAndShow(state, SharedFiles().photo);
+}
+
+void BM_OpenOrientation6(benchmark::State& state)
+{
+    OpenAndShow(state, SharedFiles().photoOrientation6);
+}
+
+enum class Watermark { None, Fit, Tile };
+
+// A document showing the photo, with the watermark mode asked for, painted once already.
+struct Shown {
+    BenchPrompts prompts;
+    CVeltraDoc document{prompts};
+    QImage window{kWindow, QImage::Format_ARGB32_Premultiplied};
+
+    explicit Shown(Watermark watermark)
+    {
+        const Files& files = SharedFiles();
+        prompts.watermark = files.watermark;
+        prompts.exportPath = files.exportPath;
+        document.OnOpenDocument(files.photo);
+        if (watermark != Watermark::None)
+            document.OnWatermarkLoad();  // show and fit
+        if (watermark == Watermark::Tile)
+            document.OnWatermarkTile();
+        PaintUntilSettled(document, window);
+    }
+};
+
+void SteadyRepaint(benchmark::State& state, Watermark watermark)
+{
+    Shown shown(watermark);
+    for (auto _ : state) {
+        Paint(shown.document, shown.window);
+        benchmark::DoNotOptimize(shown.window.constBits());
+    }
+}
+
+void BM_PaintPlain(benchmark::State& state)
+{
+    SteadyRepaint(state, Watermark::None);
+}
+
+void BM_PaintFit(benchmark::State& state)
+{
+    SteadyRepaint(state, Watermark::Fit);
+}
+
+void BM_PaintTile(benchmark::State& state)
+{
+    SteadyRepaint(state, Watermark::Tile);
+}
+
+// The first paint at a new window size: the sizes alternate, so every paint meets a new one.
+void BM_PaintResize(benchmark::State& state)
+{
+    Shown shown(Watermark::Tile);
+    QImage other(kOtherWindow, QImage::Format_ARGB32_Premultiplied);
+    bool useOther = true;
+    for (auto _ : state) {
+        Paint(shown.document, useOther ? other : shown.window);
+        useOther = !useOther;
+        benchmark::DoNotOptimize(other.constBits());
+    }
+}
+
+// The export: the composition with a tiled watermark, encoded at quality 100 to a file.
+void BM_ExportTile(benchmark::State& state)
+{
+    Shown shown(Watermark::Tile);
+    for (auto _ : state) {
+        shown.document.OnFileSaveJpeg();
+    }
+    if (!QFile::exists(SharedFiles().exportPath))
+        state.SkipWithError("the export wrote no file");
+}
+
+BENCHMARK(BM_Open)->Name("Open/jpeg24mp")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenOrientation6)->Name("Open/jpeg24mp_orient6")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintPlain)->Name("Paint/jpeg24mp/plain")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFit)->Name("Paint/jpeg24mp/fit")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintTile)->Name("Paint/jpeg24mp/tile")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintResize)->Name("Paint/jpeg24mp/resize")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportTile)->Name("Export/jpeg24mp/tile")->Unit(benchmark::kMillisecond);
+
+// Shows the photo with a tiled watermark once and prints the peak resident set in kilobytes.
+int PeakMemory()
+{
+    {
+        Shown shown(Watermark::Tile);
+        Paint(shown.document, shown.window);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%ld\n", usage.ru_maxrss);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    std::uintptr_t token = 0;
+    const veltra::imaging::GdiplusStartupInput startup;
+    veltra::imaging::GdiplusStartup(&token, &startup, nullptr);
+
+    if (argc >= 3 && std::strcmp(argv[1], "--write-photo") == 0) {
+        const int orientation = argc >= 5 && std::strcmp(argv[3], "--orientation") == 0
+                                    ? std::atoi(argv[4])
+                                    : 1;
+        return WritePhoto(QString::fromLocal8Bit(argv[2]),
+                          static_cast<std::uint16_t>(orientation))
+                   ? 0
+                   : 1;
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--peak-memory") == 0)
+        return PeakMemory();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
