@@ -31,11 +31,18 @@ CVeltraDoc::~CVeltraDoc()
 bool CVeltraDoc::OnOpenDocument(const QString& path)
 {
     // Opened for reading only, and only to learn that it can be read: the load itself reads
-    // the file by its path, and nothing ever writes to it.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    file.close();
+    // the file by its path, and nothing ever writes to it. A named pipe or a device is not
+    // opened here at all (a pipe would block until something writes to it): the load refuses
+    // it at once, as any file that holds no picture.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        if (!info.isReadable())
+            return false;
+    } else {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+    }
     // An empty file goes through the load like any other and fails there, rather than
     // leaving the previous picture on display under the new name.
     Serialize(CArchive(CArchive::Mode::Load, QFileInfo(path).absoluteFilePath()));

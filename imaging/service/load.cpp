@@ -2,16 +2,23 @@
 // its structure says and decoding its first frame.
 
 #include "formats/format_registry.h"
+#include "formats/pixel_budget.h"
 #include "formats/qt_decoding.h"
 #include "imaging/gdiplus.h"
 #include "imaging/logging.h"
 #include "service/decode_ahead.h"
 #include "service/decoded_content.h"
 #include "service/gp_image.h"
+#include "service/library_messages.h"
 
 #include <QFile>
 #include <QImageReader>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <mutex>
 #include <new>
 
@@ -28,13 +35,56 @@ void PrepareDecoders()
     // Decoders complain about damaged files on standard error; those messages belong in the
     // log that a user can turn on, not on the terminal.
     RouteLibraryMessagesToLog();
+    QuietCodecLibraries();
 }
 
-GpStatus StatusForOpenFailure(const QFile& file)
+// A file larger than this is refused before it is read: no picture the service accepts needs
+// more bytes than its own pixel limit.
+constexpr qint64 kMaxFileBytes = static_cast<qint64>(kMaxPixelBytes);
+
+GpStatus StatusForOpenFailure(int error)
 {
-    if (!file.exists())
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
         return FileNotFound;
-    return file.error() == QFileDevice::PermissionsError ? AccessDenied : Win32Error;
+    case EACCES:
+    case EPERM:
+        return AccessDenied;
+    default:
+        return Win32Error;
+    }
+}
+
+// The whole of a regular file. Anything else (a named pipe, which would block until something
+// writes to it; a device such as /dev/zero, which never ends; a socket; a directory) fails at
+// once, before a byte is read: the file is opened without waiting and its kind checked on the
+// open handle, so a file swapped for another kind in between cannot slip through.
+GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes)
+{
+    const QByteArray path = QFile::encodeName(filename);
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return StatusForOpenFailure(errno);
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return Win32Error;
+    }
+    struct stat status{};
+    if (::fstat(descriptor, &status) != 0)
+        return Win32Error;
+    if (!S_ISREG(status.st_mode)) {
+        qCInfo(lcImaging, "%s is not a regular file; not read", path.constData());
+        return UnknownImageFormat;
+    }
+    if (status.st_size > kMaxFileBytes)
+        return OutOfMemory;
+    // The file as it was when opened: bytes appended meanwhile are not read.
+    *bytes = file.read(status.st_size);
+    if (file.error() != QFileDevice::NoError)
+        return Win32Error;
+    return Ok;
 }
 
 }  // namespace
@@ -56,19 +106,15 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
     *bitmap = nullptr;
     PrepareDecoders();
 
-    QFile file(filename);
-    if (!file.open(QIODevice::ReadOnly))
-        return StatusForOpenFailure(file);
     // The file is read once; everything below works on these bytes.
     QByteArray bytes;
     try {
-        bytes = file.readAll();
+        const GpStatus status = ReadRegularFile(filename, &bytes);
+        if (status != Ok)
+            return status;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
     }
-    if (file.error() != QFileDevice::NoError)
-        return Win32Error;
-    file.close();
     if (bytes.isEmpty())
         return UnknownImageFormat;
 
@@ -80,6 +126,10 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
         if (status != Ok) {
             qCInfo(lcImaging) << "no decoder accepts the file, status" << status;
             return status;
+        }
+        if (facts.tooLittleDataForDeclaredSize) {
+            qCInfo(lcImaging, "the file's data cannot hold the picture its header declares");
+            return UnknownImageFormat;
         }
         const PixelFormat pixelFormat =
             facts.pixelFormat.value_or(header.decodedPixelFormat.value_or(PixelFormat32bppARGB));
