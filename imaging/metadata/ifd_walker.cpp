@@ -173,8 +173,14 @@ public:
         return std::nullopt;
     }
 
-    PropertyRecord toRecord(const Entry& entry, PROPID id) const
+    // The entry as an item, when its value fits what is left of the file's budget.
+    std::optional<PropertyRecord> toRecord(const Entry& entry, PROPID id, ItemBudget& budget) const
     {
+        if (!budget.take(entry.stored->size())) {
+            qCInfo(lcImaging, "tag 0x%04x: its %lld value bytes pass the file's budget; skipped",
+                   entry.tag, static_cast<long long>(entry.stored->size()));
+            return std::nullopt;
+        }
         const auto type = static_cast<TiffType>(entry.type);
         return PropertyRecord{id, type, ToLittleEndian(*entry.stored, type, m_order)};
     }
@@ -222,12 +228,21 @@ bool IsListable(const Entry& entry)
     return entry.stored.has_value() && IsItemType(entry.type);
 }
 
+void Append(const IfdWalker& walker, const Entry& entry, PROPID id, ItemBudget& budget,
+            PropertyRecords& items)
+{
+    if (!IsListable(entry))
+        return;
+    if (std::optional<PropertyRecord> record = walker.toRecord(entry, id, budget))
+        items.push_back(std::move(*record));
+}
+
 // The Exif and GPS directories are listed directly after the IFD0 entry that points to them.
-void AppendIfd0(IfdWalker& walker, const Directory& ifd0, PropertyRecords& items)
+void AppendIfd0(IfdWalker& walker, const Directory& ifd0, ItemBudget& budget,
+                PropertyRecords& items)
 {
     for (const Entry& entry : ifd0.entries) {
-        if (IsListable(entry))
-            items.push_back(walker.toRecord(entry, entry.tag));
+        Append(walker, entry, entry.tag, budget, items);
         if (entry.tag != PropertyTagExifIFD && entry.tag != PropertyTagGpsIFD)
             continue;
         const std::optional<std::uint32_t> target = walker.pointerTarget(entry);
@@ -238,14 +253,12 @@ void AppendIfd0(IfdWalker& walker, const Directory& ifd0, PropertyRecords& items
             continue;
         // The Exif directory's interoperability pointer (0xA005) is listed like any entry,
         // but its directory is not read: its ids 1 and 2 would pass for GPS tags.
-        for (const Entry& subEntry : subDirectory->entries) {
-            if (IsListable(subEntry))
-                items.push_back(walker.toRecord(subEntry, subEntry.tag));
-        }
+        for (const Entry& subEntry : subDirectory->entries)
+            Append(walker, subEntry, subEntry.tag, budget, items);
     }
 }
 
-std::optional<QByteArray> ThumbnailData(const IfdWalker& walker, const Directory& ifd1)
+std::optional<QByteArrayView> ThumbnailData(const IfdWalker& walker, const Directory& ifd1)
 {
     std::optional<std::uint32_t> offset;
     std::optional<std::uint32_t> length;
@@ -258,25 +271,24 @@ std::optional<QByteArray> ThumbnailData(const IfdWalker& walker, const Directory
     if (!offset || !length || *length == 0 ||
         !RangeInside(*offset, *length, static_cast<std::uint64_t>(walker.bytes().size())))
         return std::nullopt;
-    return walker.bytes()
-        .sliced(static_cast<qsizetype>(*offset), static_cast<qsizetype>(*length))
-        .toByteArray();
+    return walker.bytes().sliced(static_cast<qsizetype>(*offset), static_cast<qsizetype>(*length));
 }
 
-void AppendIfd1(IfdWalker& walker, const Directory& ifd1, PropertyRecords& items)
+void AppendIfd1(IfdWalker& walker, const Directory& ifd1, ItemBudget& budget,
+                PropertyRecords& items)
 {
-    if (std::optional<QByteArray> thumbnail = ThumbnailData(walker, ifd1))
-        items.push_back(
-            PropertyRecord{PropertyTagThumbnailData, TiffType::Byte, std::move(*thumbnail)});
-    for (const Entry& entry : ifd1.entries) {
-        if (IsListable(entry))
-            items.push_back(walker.toRecord(entry, ThumbnailPropertyId(entry.tag)));
+    if (const std::optional<QByteArrayView> thumbnail = ThumbnailData(walker, ifd1)) {
+        if (budget.take(thumbnail->size()))
+            items.push_back(
+                PropertyRecord{PropertyTagThumbnailData, TiffType::Byte, thumbnail->toByteArray()});
     }
+    for (const Entry& entry : ifd1.entries)
+        Append(walker, entry, ThumbnailPropertyId(entry.tag), budget, items);
 }
 
 }  // namespace
 
-PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure)
+PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure, ItemBudget& budget)
 {
     PropertyRecords items;
     const std::optional<ByteOrder> order = TiffByteOrder(tiff);
@@ -286,13 +298,19 @@ PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure)
     const std::optional<Directory> ifd0 = walker.readDirectory(Read32(tiff, 4, *order));
     if (!ifd0)
         return items;
-    AppendIfd0(walker, *ifd0, items);
+    AppendIfd0(walker, *ifd0, budget, items);
 
     if (structure != TiffStructure::ExifBlock || !ifd0->nextOffset || *ifd0->nextOffset == 0)
         return items;
     if (const std::optional<Directory> ifd1 = walker.readDirectory(*ifd0->nextOffset))
-        AppendIfd1(walker, *ifd1, items);
+        AppendIfd1(walker, *ifd1, budget, items);
     return items;
+}
+
+PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure)
+{
+    ItemBudget budget;
+    return ReadTiffItems(tiff, structure, budget);
 }
 
 std::optional<ByteOrder> TiffByteOrder(QByteArrayView head)

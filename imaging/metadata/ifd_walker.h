@@ -5,6 +5,7 @@
 // hostile files in one place.
 
 #include "imaging/property_record.h"
+#include "metadata/item_budget.h"
 #include "util/byte_reader.h"
 
 #include <QByteArrayView>
@@ -21,8 +22,11 @@ enum class TiffStructure { File, ExifBlock };
 // The items of a TIFF structure that starts with its "II"/"MM" header, in the service's order:
 // IFD0, with the Exif and GPS directories listed right after their pointers, then (for an
 // Exif block) the thumbnail data and the IFD1 entries under their thumbnail ids. Values are
-// converted to little-endian. An id may occur more than once; callers keep the first.
-// Never fails: a damaged structure yields what could be read.
+// converted to little-endian. An id may occur more than once; callers keep the first. Every
+// value is taken from the file's budget; one that does not fit is skipped. Never fails: a
+// damaged structure yields what could be read.
+PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure, ItemBudget& budget);
+// The same with a budget of its own.
 PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure);
 
 // The byte order a TIFF header ("II" 2A 00 or "MM" 00 2A) announces, or nothing when the

@@ -234,6 +234,36 @@ TEST(IfdReaderGuard, EntriesAfterThe4096thAreNotRead)
     EXPECT_EQ(items.back().id, 4096u);
 }
 
+// Entries of UNDEFINED bytes that all point at one 4 MiB run: the first four take the whole
+// budget between them, exactly; the next, two bytes, would pass it and is skipped whole; the
+// last, one byte, would too; an empty one still fits.
+TEST(IfdReaderGuard, ValuesPastTheFilesBudgetAreSkippedWhole)
+{
+    constexpr std::uint32_t kRun = 4 << 20;
+    const auto entry = [](std::uint16_t tag, std::uint32_t count) {
+        char bytes[12];
+        qToLittleEndian(tag, bytes);
+        qToLittleEndian(std::uint16_t{7}, bytes + 2);
+        qToLittleEndian(count, bytes + 4);
+        qToLittleEndian(std::uint32_t{100}, bytes + 8);
+        return QByteArray(bytes, 12);
+    };
+    QByteArray tiff = Hex("49492a00 08000000 0700");
+    tiff += entry(0x1001, kRun) + entry(0x1002, kRun) + entry(0x1003, kRun) +
+            entry(0x1004, kRun) + entry(0x1005, 2) + entry(0x1006, 1) + entry(0x1007, 0);
+    tiff += Hex("00000000");
+    tiff += QByteArray(100 - tiff.size(), '\0') + QByteArray(kRun, 'v');
+    ASSERT_EQ(4 * qsizetype{kRun}, ItemBudget::kValueBytesPerFile);
+
+    const PropertyRecords items = ReadTiffItems(tiff, TiffStructure::File);
+    std::vector<PROPID> ids;
+    for (const PropertyRecord& item : items)
+        ids.push_back(item.id);
+    EXPECT_EQ(ids, (std::vector<PROPID>{0x1001, 0x1002, 0x1003, 0x1004, 0x1007}));
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(items[i].value.size(), qsizetype{kRun});
+}
+
 class DamagedHeader : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(DamagedHeader, YieldsNothing)

@@ -1,6 +1,7 @@
 #include "formats/gif/gif_reader.h"
 
 #include "imaging/property_tags.h"
+#include "metadata/item_budget.h"
 #include "util/byte_reader.h"
 #include "util/byte_writer.h"
 
@@ -168,7 +169,8 @@ PropertyRecords GifItems(QByteArrayView file)
             AppendLittle32(delays, delay);
         items.push_back(PropertyRecord{PropertyTagFrameDelay, TiffType::Long, delays});
     }
-    if (facts.comment)
+    // Comment sub-blocks can fill a whole file; the comment is listed only within the budget.
+    if (facts.comment && facts.comment->size() <= ItemBudget::kValueBytesPerFile)
         items.push_back(PropertyRecord{PropertyTagExifUserComment, TiffType::Ascii, *facts.comment});
     items.push_back(PropertyRecord{PropertyTagLoopCount, TiffType::Short,
                                    Little16(facts.loopCount.value_or(1))});

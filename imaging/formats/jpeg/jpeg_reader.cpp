@@ -2,11 +2,12 @@
 
 #include "formats/jpeg/jpeg_codec.h"
 #include "formats/jpeg/jpeg_segments.h"
-#include "formats/qt_decoding.h"
+#include "formats/pixel_budget.h"
 #include "imaging/property_tags.h"
 #include "metadata/ifd_walker.h"
 #include "util/byte_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -48,6 +49,10 @@ QByteArray NaturalOrderTable(QByteArrayView stored, bool sixteenBit)
 struct JpegSegments {
     bool frameSeen = false;
     std::optional<PixelFormat> pixelFormat;
+    // The 8 x 8 blocks the first frame header declares, over all components, and whether its
+    // data is arithmetic-coded.
+    std::uint64_t blocks = 0;
+    bool arithmetic = false;
     std::optional<Resolution> jfifDensity;
     bool jfifSeen = false;
     std::optional<QByteArrayView> exif;
@@ -59,6 +64,41 @@ struct JpegSegments {
 bool IsFrameHeader(std::uint8_t marker)
 {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// Arithmetic coding: SOF9 to SOF11 and SOF13 to SOF15.
+bool IsArithmeticFrame(std::uint8_t marker)
+{
+    return marker >= 0xC9 && marker != 0xCC;
+}
+
+// Each component covers its share of the picture, by its sampling factors against the largest,
+// in whole blocks of 8 x 8 samples.
+std::uint64_t BlocksDeclared(QByteArrayView frameHeader)
+{
+    constexpr qsizetype kComponentsAt = 6;
+    if (frameHeader.size() < kComponentsAt)
+        return 0;
+    const std::uint64_t height = ReadBig16(frameHeader, 1);
+    const std::uint64_t width = ReadBig16(frameHeader, 3);
+    const int components = ByteAt(frameHeader, 5);
+    if (frameHeader.size() < kComponentsAt + 3 * components)
+        return 0;
+    std::uint64_t maxHorizontal = 1;
+    std::uint64_t maxVertical = 1;
+    for (int i = 0; i < components; ++i) {
+        const std::uint8_t sampling = ByteAt(frameHeader, kComponentsAt + 3 * i + 1);
+        maxHorizontal = std::max<std::uint64_t>(maxHorizontal, sampling >> 4);
+        maxVertical = std::max<std::uint64_t>(maxVertical, sampling & 0x0F);
+    }
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < components; ++i) {
+        const std::uint8_t sampling = ByteAt(frameHeader, kComponentsAt + 3 * i + 1);
+        const std::uint64_t samplesAcross = (width * (sampling >> 4) + maxHorizontal - 1) / maxHorizontal;
+        const std::uint64_t samplesDown = (height * (sampling & 0x0F) + maxVertical - 1) / maxVertical;
+        blocks += ((samplesAcross + 7) / 8) * ((samplesDown + 7) / 8);
+    }
+    return blocks;
 }
 
 std::optional<PixelFormat> PixelFormatOfComponents(QByteArrayView frameHeader)
@@ -119,6 +159,8 @@ JpegSegments WalkSegments(QByteArrayView file)
         if (IsFrameHeader(segment.marker) && !found.frameSeen) {
             found.frameSeen = true;
             found.pixelFormat = PixelFormatOfComponents(payload);
+            found.blocks = BlocksDeclared(payload);
+            found.arithmetic = IsArithmeticFrame(segment.marker);
         } else if (segment.marker == kMarkerApp0 && !found.jfifSeen && payload.size() >= 12 &&
             payload.first(5) == QByteArrayView("JFIF\0", 5)) {
             found.jfifSeen = true;
@@ -146,9 +188,10 @@ FileFacts ReadJpeg(QByteArrayView file)
 {
     const JpegSegments found = WalkSegments(file);
     PropertyRecords items;
+    ItemBudget budget;
     if (found.exif)
-        items = ReadTiffItems(*found.exif, TiffStructure::ExifBlock);
-    if (found.comment) {
+        items = ReadTiffItems(*found.exif, TiffStructure::ExifBlock, budget);
+    if (found.comment && budget.take(found.comment->size())) {
         items.push_back(
             PropertyRecord{PropertyTagExifUserComment, TiffType::Ascii, found.comment->toByteArray()});
     }
@@ -162,6 +205,11 @@ FileFacts ReadJpeg(QByteArrayView file)
 
     FileFacts facts;
     facts.pixelFormat = found.pixelFormat;
+    // Huffman coding spends at least one bit on every block it codes: a file with fewer bits
+    // than blocks cannot hold its picture. Arithmetic coding can spend less on a flat picture;
+    // its files are left to the pixel budget.
+    facts.tooLittleDataForDeclaredSize =
+        !found.arithmetic && found.blocks > static_cast<std::uint64_t>(file.size()) * 8;
     facts.properties = PropertySet(std::move(items));
     // A JFIF density in real units wins; otherwise the Exif resolution tags; otherwise 96.
     std::optional<Resolution> resolution = found.jfifDensity;
@@ -174,7 +222,7 @@ FileFacts ReadJpeg(QByteArrayView file)
 // The decoder's own reading of the headers says whether it accepts the file and its size.
 GpStatus ProbeJpeg(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* header)
 {
-    const GpStatus status = ReadJpegFrameSize(file, &header->size, kMaxPixelBytes);
+    const GpStatus status = ReadJpegFrameSize(file, &header->size, PixelBudgetFor(file.size()));
     if (status == Ok)
         header->decodedPixelFormat = PixelFormat24bppRGB;  // decoded JPEG pixels have no alpha
     return status;
@@ -184,7 +232,9 @@ GpStatus ProbeJpeg(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader*
 GpStatus DecodeJpegFrame(QByteArrayView file, const FileFacts& /*facts*/, QImage* pixels)
 {
     JpegDecodeOptions options;
-    options.maxPixelBytes = kMaxPixelBytes;
+    options.maxPixelBytes = PixelBudgetFor(file.size());
+    // A progressive file keeps every coefficient while it decodes: two bytes a sample.
+    options.maxWorkingBytes = 2 * options.maxPixelBytes;
     return DecodeJpeg(file, pixels, options);
 }
 

@@ -2,7 +2,9 @@
 
 #include "formats/png/png_chunks.h"
 #include "formats/qt_decoding.h"
+#include "imaging/logging.h"
 #include "imaging/property_tags.h"
+#include "metadata/item_budget.h"
 #include "metadata/ifd_walker.h"
 #include "util/bounded_inflate.h"
 #include "util/byte_reader.h"
@@ -15,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 
 namespace veltra::imaging {
 namespace {
@@ -85,17 +88,65 @@ std::optional<QByteArray> ExifDateTime(QByteArrayView time)
                        .toLatin1());
 }
 
+// The items of one PNG file as its chunks come: each id only once, the first, so that a later
+// chunk for an id already listed is not even inflated; every value from the file's budget.
+class PngItems {
+public:
+    bool wants(PROPID id) const { return !m_seen.contains(id); }
+    // What an inflated value may take, its terminating NUL included.
+    qsizetype room() const { return m_budget.remaining(); }
+
+    void add(PROPID id, TiffType type, QByteArray value)
+    {
+        if (!wants(id))
+            return;
+        if (!m_budget.take(value.size())) {
+            qCInfo(lcImaging, "item 0x%04x: %lld value bytes pass the file's budget; skipped", id,
+                   static_cast<long long>(value.size()));
+            return;
+        }
+        m_seen.insert(id);
+        m_items.push_back(PropertyRecord{id, type, std::move(value)});
+    }
+
+    void addExif(QByteArrayView payload)
+    {
+        for (PropertyRecord& item : ReadTiffItems(payload, TiffStructure::ExifBlock, m_budget)) {
+            if (m_seen.insert(item.id).second)
+                m_items.push_back(std::move(item));
+        }
+    }
+
+    PropertyRecords take() { return std::move(m_items); }
+
+private:
+    ItemBudget m_budget;
+    std::unordered_set<PROPID> m_seen;
+    PropertyRecords m_items;
+};
+
+// A compressed value inflated within what is left of the budget; nothing when it would pass it
+// (a value is never cut short).
+std::optional<QByteArray> Inflated(QByteArrayView compressed, const PngItems& items)
+{
+    const qsizetype limit = items.room() - 1;  // the NUL that text values end with
+    if (limit < 0)
+        return std::nullopt;
+    return InflateZlib(compressed, limit);
+}
+
 // tEXt: keyword, NUL, Latin-1 text.
 // zTXt: keyword, NUL, method 0, zlib text.
 // iTXt: keyword, NUL, compressed flag, method, language, NUL, translated keyword, NUL, text.
-std::optional<QByteArray> TextOf(QByteArrayView type, QByteArrayView afterKeyword)
+std::optional<QByteArray> TextOf(QByteArrayView type, QByteArrayView afterKeyword,
+                                 const PngItems& items)
 {
     if (type == "tEXt")
         return afterKeyword.toByteArray();
     if (type == "zTXt") {
         if (afterKeyword.isEmpty() || ByteAt(afterKeyword, 0) != 0)
             return std::nullopt;
-        return InflateZlib(afterKeyword.sliced(1));
+        return Inflated(afterKeyword.sliced(1), items);
     }
     if (afterKeyword.size() < 2)
         return std::nullopt;
@@ -112,33 +163,32 @@ std::optional<QByteArray> TextOf(QByteArrayView type, QByteArrayView afterKeywor
         return rest.toByteArray();
     if (method != 0)
         return std::nullopt;
-    return InflateZlib(rest);
+    return Inflated(rest, items);
 }
 
-void AppendText(QByteArrayView type, QByteArrayView data, PropertyRecords& items)
+void AddText(QByteArrayView type, QByteArrayView data, PngItems& items)
 {
     const qsizetype nul = data.indexOf('\0');
     if (nul < 0)
         return;
     const std::optional<PROPID> id = TextKeywordId(data.first(nul));
-    if (!id)
+    if (!id || !items.wants(*id))
         return;
-    if (const std::optional<QByteArray> text = TextOf(type, data.sliced(nul + 1)))
-        items.push_back(PropertyRecord{*id, TiffType::Ascii, WithNul(*text)});
+    if (const std::optional<QByteArray> text = TextOf(type, data.sliced(nul + 1), items))
+        items.add(*id, TiffType::Ascii, WithNul(*text));
 }
 
-void AppendIccProfile(QByteArrayView data, PropertyRecords& items)
+void AddIccProfile(QByteArrayView data, PngItems& items)
 {
     const qsizetype nul = data.indexOf('\0');
     if (nul < 0)
         return;
-    items.push_back(PropertyRecord{PropertyTagICCProfileDescriptor, TiffType::Ascii,
-                                   WithNul(data.first(nul))});
+    items.add(PropertyTagICCProfileDescriptor, TiffType::Ascii, WithNul(data.first(nul)));
     // After the name: the compression method (0, zlib) and the compressed profile.
-    if (nul + 2 > data.size() || ByteAt(data, nul + 1) != 0)
+    if (nul + 2 > data.size() || ByteAt(data, nul + 1) != 0 || !items.wants(PropertyTagICCProfile))
         return;
-    if (std::optional<QByteArray> profile = InflateZlib(data.sliced(nul + 2)))
-        items.push_back(PropertyRecord{PropertyTagICCProfile, TiffType::Undefined, std::move(*profile)});
+    if (std::optional<QByteArray> profile = Inflated(data.sliced(nul + 2), items))
+        items.add(PropertyTagICCProfile, TiffType::Undefined, std::move(*profile));
 }
 
 QByteArray BigEndianShortsToLittle(QByteArrayView data)
@@ -152,47 +202,41 @@ QByteArray BigEndianShortsToLittle(QByteArrayView data)
     return value;
 }
 
-PropertyRecords PhysicalDimensionItems(QByteArrayView data)
+void AddPhysicalDimensions(QByteArrayView data, PngItems& items)
 {
     QByteArray perUnitX;
     QByteArray perUnitY;
     AppendLittle32(perUnitX, ReadBig32(data, 0));
     AppendLittle32(perUnitY, ReadBig32(data, 4));
-    return {
-        PropertyRecord{PropertyTagPixelUnit, TiffType::Byte, data.sliced(8, 1).toByteArray()},
-        PropertyRecord{PropertyTagPixelPerUnitX, TiffType::Long, perUnitX},
-        PropertyRecord{PropertyTagPixelPerUnitY, TiffType::Long, perUnitY},
-    };
+    items.add(PropertyTagPixelUnit, TiffType::Byte, data.sliced(8, 1).toByteArray());
+    items.add(PropertyTagPixelPerUnitX, TiffType::Long, perUnitX);
+    items.add(PropertyTagPixelPerUnitY, TiffType::Long, perUnitY);
 }
 
-void AppendChunkItems(QByteArrayView type, QByteArrayView data, PropertyRecords& items)
+void AddChunkItems(QByteArrayView type, QByteArrayView data, PngItems& items)
 {
     if (type == "tIME") {
         if (std::optional<QByteArray> dateTime = ExifDateTime(data))
-            items.push_back(PropertyRecord{PropertyTagDateTime, TiffType::Ascii, std::move(*dateTime)});
+            items.add(PropertyTagDateTime, TiffType::Ascii, std::move(*dateTime));
     } else if (type == "gAMA" && data.size() >= 4) {
         QByteArray value;
         AppendLittle32(value, kPngScale);
         AppendLittle32(value, ReadBig32(data, 0));
-        items.push_back(PropertyRecord{PropertyTagGamma, TiffType::Rational, value});
+        items.add(PropertyTagGamma, TiffType::Rational, value);
     } else if (type == "cHRM" && data.size() >= 32) {
-        items.push_back(
-            PropertyRecord{PropertyTagWhitePoint, TiffType::Rational, ScaledRationals(data, 2)});
-        items.push_back(PropertyRecord{PropertyTagPrimaryChromaticities, TiffType::Rational,
-                                       ScaledRationals(data.sliced(8), 6)});
+        items.add(PropertyTagWhitePoint, TiffType::Rational, ScaledRationals(data, 2));
+        items.add(PropertyTagPrimaryChromaticities, TiffType::Rational,
+                  ScaledRationals(data.sliced(8), 6));
     } else if (type == "sRGB" && data.size() >= 1) {
-        items.push_back(PropertyRecord{PropertyTagSRGBRenderingIntent, TiffType::Byte,
-                                       data.first(1).toByteArray()});
+        items.add(PropertyTagSRGBRenderingIntent, TiffType::Byte, data.first(1).toByteArray());
     } else if (type == "iCCP") {
-        AppendIccProfile(data, items);
+        AddIccProfile(data, items);
     } else if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
-        AppendText(type, data, items);
+        AddText(type, data, items);
     } else if (type == "hIST" && data.size() >= 2) {
-        items.push_back(PropertyRecord{PropertyTagPaletteHistogram, TiffType::Short,
-                                       BigEndianShortsToLittle(data)});
+        items.add(PropertyTagPaletteHistogram, TiffType::Short, BigEndianShortsToLittle(data));
     } else if (type == "eXIf") {
-        const PropertyRecords exif = ReadTiffItems(SkipExifPrefix(data), TiffStructure::ExifBlock);
-        items.insert(items.end(), exif.begin(), exif.end());
+        items.addExif(SkipExifPrefix(data));
     }
 }
 
@@ -208,6 +252,25 @@ constexpr int kColourRgb = 2;
 constexpr int kColourPalette = 3;
 constexpr int kColourGreyAlpha = 4;
 constexpr int kColourRgba = 6;
+
+// Deflate cannot expand one byte into more than about 1032; a little more for the stream's
+// own framing.
+constexpr std::uint64_t kMostBytesInflatedPerByte = 1032;
+constexpr std::uint64_t kInflateSlack = 4096;
+
+// The filtered image data the header declares: every row its samples and a filter byte.
+std::uint64_t RawBytesDeclared(std::uint64_t width, std::uint64_t height, const PngHeader& header)
+{
+    int channels = 1;
+    switch (header.colourType) {
+    case kColourRgb: channels = 3; break;
+    case kColourGreyAlpha: channels = 2; break;
+    case kColourRgba: channels = 4; break;
+    default: break;
+    }
+    const std::uint64_t bitsPerRow = width * static_cast<std::uint64_t>(header.depth) * channels;
+    return height * (1 + (bitsPerRow + 7) / 8);
+}
 
 std::optional<PixelFormat> PixelFormatOf(const PngHeader& header, bool transparency)
 {
@@ -239,13 +302,15 @@ bool IsPng(QByteArrayView head)
 // The items come in chunk order; pHYs is listed last, as its own three items.
 FileFacts ReadPng(QByteArrayView file)
 {
-    PropertyRecords items;
+    PngItems items;
     std::optional<QByteArrayView> transparency;
     bool imageDataSeen = false;
+    std::uint64_t imageDataBytes = 0;
     std::optional<QByteArrayView> physicalDimensions;
     ForEachPngChunk(file, [&](const PngChunk& chunk) {
         if (chunk.type == "IDAT") {
             imageDataSeen = true;
+            imageDataBytes += static_cast<std::uint64_t>(chunk.data.size());
         } else if (chunk.type == "tRNS") {
             // Transparency only counts before the image data, where the format puts it.
             if (!imageDataSeen && !transparency)
@@ -254,20 +319,21 @@ FileFacts ReadPng(QByteArrayView file)
             if (!physicalDimensions && chunk.data.size() >= 9)
                 physicalDimensions = chunk.data;
         } else {
-            AppendChunkItems(chunk.type, chunk.data, items);
+            AddChunkItems(chunk.type, chunk.data, items);
         }
         return true;
     });
-    if (physicalDimensions) {
-        const PropertyRecords physical = PhysicalDimensionItems(*physicalDimensions);
-        items.insert(items.end(), physical.begin(), physical.end());
-    }
+    if (physicalDimensions)
+        AddPhysicalDimensions(*physicalDimensions, items);
 
     FileFacts facts;
     // The header is the first chunk, at a fixed place.
     if (file.size() >= 26 && file.sliced(12, 4) == "IHDR") {
         const PngHeader header{ByteAt(file, 24), ByteAt(file, 25)};
         facts.pixelFormat = PixelFormatOf(header, transparency.has_value());
+        facts.tooLittleDataForDeclaredSize =
+            RawBytesDeclared(ReadBig32(file, 16), ReadBig32(file, 20), header) >
+            kMostBytesInflatedPerByte * imageDataBytes + kInflateSlack;
         if (header.depth == 16 && header.colourType == kColourRgb && transparency &&
             transparency->size() == 6) {
             // The chunk is length (4) and type (4) before its data and a CRC (4) after it.
@@ -284,25 +350,24 @@ FileFacts ReadPng(QByteArrayView file)
                                ReadBig32(*physicalDimensions, 4) * kInchesPerMetre)
                 .value_or(Resolution{});
     }
-    facts.properties = PropertySet(std::move(items));
+    facts.properties = PropertySet(items.take());
     return facts;
 }
 
 // Qt 6.4 decodes a 16-bit RGB PNG that marks one colour transparent into wrong colours. Such
-// a file is decoded without its tRNS chunk, and the key colour then made transparent here.
+// a file is decoded without its tRNS chunk, and the key colour then made transparent in the
+// decoded picture itself: one picture's memory, as for any other file.
 std::optional<QImage> DecodeWithoutColourKey(QByteArrayView file, const Rgb16ColourKey& key)
 {
     QByteArray withoutKey = file.first(key.chunkStart).toByteArray();
     withoutKey.append(file.sliced(key.chunkEnd));
-    QBuffer buffer(&withoutKey);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    QImage opaque;
-    if (!reader.read(&opaque))
+    QImage keyed;
+    if (DecodeWithQt(withoutKey, "png", &keyed) != Ok)
         return std::nullopt;
-
-    QImage keyed = opaque.convertToFormat(QImage::Format_RGBA64);
-    if (keyed.isNull())
+    // Opaque 16-bit RGB comes as RGBX64, whose words are laid out as RGBA64's.
+    if (keyed.format() != QImage::Format_RGBX64 || !keyed.reinterpretAsFormat(QImage::Format_RGBA64))
+        keyed.convertTo(QImage::Format_RGBA64);
+    if (keyed.isNull() || keyed.format() != QImage::Format_RGBA64)
         return std::nullopt;
     for (int y = 0; y < keyed.height(); ++y) {
         auto* line = reinterpret_cast<QRgba64*>(keyed.scanLine(y));
@@ -317,12 +382,13 @@ std::optional<QImage> DecodeWithoutColourKey(QByteArrayView file, const Rgb16Col
 
 GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
 {
-    const GpStatus status = DecodeWithQt(file, "png", pixels);
-    if (status != Ok || !facts.rgb16ColourKey)
-        return status;
-    if (std::optional<QImage> keyed = DecodeWithoutColourKey(file, *facts.rgb16ColourKey))
-        *pixels = std::move(*keyed);
-    return Ok;
+    if (facts.rgb16ColourKey) {
+        if (std::optional<QImage> keyed = DecodeWithoutColourKey(file, *facts.rgb16ColourKey)) {
+            *pixels = std::move(*keyed);
+            return Ok;
+        }
+    }
+    return DecodeWithQt(file, "png", pixels);
 }
 
 }  // namespace
