@@ -31,6 +31,9 @@ struct FileFacts {
     Resolution resolution;
     PropertySet properties;
     std::optional<Rgb16ColourKey> rgb16ColourKey;
+    // The file's data is too small to hold the picture its header declares (a few hundred
+    // bytes claiming gigapixels): it is refused before any pixel memory is taken.
+    bool tooLittleDataForDeclaredSize = false;
 };
 
 // The indexed format that holds samples of this many bits.

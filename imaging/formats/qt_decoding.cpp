@@ -16,6 +16,9 @@ struct QtReader {
         buffer.open(QIODevice::ReadOnly);
         reader.setDevice(&buffer);
         reader.setFormat(decoder);
+        // Only the decoder named: Qt's guess by content could bring in any plugin installed,
+        // vector formats among them.
+        reader.setAutoDetectImageFormat(false);
         reader.setAutoTransform(false);  // the report applies orientation, once
     }
     QByteArray bytes;
@@ -25,20 +28,13 @@ struct QtReader {
 
 }  // namespace
 
-bool WithinPixelLimit(QSize size)
-{
-    return static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height()) *
-               4 <=
-           kMaxPixelBytes;
-}
-
 GpStatus DecodeWithQt(QByteArrayView file, const QByteArray& decoder, QImage* pixels)
 {
     QtReader qt(file, decoder);
     if (!qt.reader.canRead())
         return UnknownImageFormat;
     const QSize size = qt.reader.size();
-    if (size.isValid() && !WithinPixelLimit(size))
+    if (size.isValid() && !WithinPixelBudget(size, PixelBudgetFor(file.size())))
         return OutOfMemory;
     if (!qt.reader.read(pixels) || pixels->isNull())
         return UnknownImageFormat;
@@ -51,7 +47,7 @@ GpStatus ProbeWithQt(QByteArrayView file, const QByteArray& decoder, FrameHeader
     if (!qt.reader.canRead())
         return UnknownImageFormat;
     const QSize size = qt.reader.size();
-    if (size.isValid() && !WithinPixelLimit(size))
+    if (size.isValid() && !WithinPixelBudget(size, PixelBudgetFor(file.size())))
         return OutOfMemory;
     header->qtDecoder = qt.reader.format();
     const QImage::Format decodedFormat = qt.reader.imageFormat();

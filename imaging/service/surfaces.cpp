@@ -1,6 +1,6 @@
 // Bitmaps made in memory and the drawing contexts on painters and bitmaps.
 
-#include "formats/qt_decoding.h"
+#include "formats/pixel_budget.h"
 #include "imaging/gdiplus.h"
 #include "service/gp_image.h"
 #include "service/graphics.h"
@@ -50,7 +50,7 @@ GpStatus GdipCreateBitmapFromScan0(int width, int height, int stride, PixelForma
         return InvalidParameter;
     const QSize size(width, height);
     // The pixels are made only when drawn, but a bitmap too large to ever hold is refused now.
-    if (!WithinPixelLimit(size))
+    if (!WithinPixelBudget(size, kMaxPixelBytes))
         return OutOfMemory;
     try {
         *bitmap = NewMemoryBitmap(size, format);

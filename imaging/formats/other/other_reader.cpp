@@ -3,7 +3,7 @@
 #include "formats/qt_decoding.h"
 #include "imaging/logging.h"
 
-#include <QImageReader>
+#include <array>
 
 namespace veltra::imaging {
 namespace {
@@ -13,25 +13,30 @@ bool MatchesAnything(QByteArrayView /*head*/)
     return true;
 }
 
-// Decoded at once by the decoder Qt picks by content, or else by the first that reads the file
-// when asked by name: Qt's guess can pick a decoder that then fails for a format without a
-// signature of its own (a TGA file starts with bytes that the icon decoder claims), and only
-// decoding tells.
-GpStatus DecodeWithAnyDecoder(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* header)
+// The raster formats without a reader of their own that the service decodes, through Qt's
+// plugin of that name, tried in this order: their content checks are weak, so those that need a
+// signature (PNM's "P1" to "P6", the XBM and XPM texts, "icns") come before TGA and WBMP, which
+// accept almost any bytes. Nothing else is ever asked: not SVG (a vector format that a few
+// bytes can make expand without bound), nor any plugin Qt might find by guessing.
+constexpr std::array<const char*, 8> kOtherDecoders{"pbm",  "pgm", "ppm", "xbm",
+                                                   "xpm",  "icns", "tga", "wbmp"};
+
+// Decoded at once by the first listed decoder that reads the file: only decoding tells whether
+// a decoder without a signature to check (TGA) really reads it.
+GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& /*facts*/,
+                                  FrameHeader* header)
 {
-    GpStatus status = DecodeWithQt(file, QByteArray(), &header->pixels);
-    if (status == UnknownImageFormat) {
-        qCInfo(lcImaging, "no decoder recognised the content; asking each by name");
-        const QList<QByteArray> decoders = QImageReader::supportedImageFormats();
-        for (const QByteArray& decoder : decoders) {
-            status = DecodeWithQt(file, decoder, &header->pixels);
-            if (status != UnknownImageFormat)
-                break;
-        }
+    GpStatus status = UnknownImageFormat;
+    for (const char* decoder : kOtherDecoders) {
+        status = DecodeWithQt(file, decoder, &header->pixels);
+        if (status != UnknownImageFormat)
+            break;
     }
     if (status == Ok) {
         header->size = header->pixels.size();
         header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
+    } else {
+        qCInfo(lcImaging, "no decoder the service uses reads the file");
     }
     return status;
 }
@@ -39,6 +44,6 @@ GpStatus DecodeWithAnyDecoder(QByteArrayView file, const FileFacts& /*facts*/, F
 }  // namespace
 
 const FormatReader kOtherFormat{FileFormat::Unknown, ImageFormatOtherDecoded, MatchesAnything,
-                                ReadNoFacts, nullptr, nullptr, DecodeWithAnyDecoder};
+                                ReadNoFacts, nullptr, nullptr, DecodeWithAListedDecoder};
 
 }  // namespace veltra::imaging
