@@ -136,6 +136,22 @@ TEST(CliFixtureTest, ExactHalvesOfADotRoundToTheEvenNeighbour)
     EXPECT_TRUE(run.out.contains(QStringLiteral("\nDPI：62x0\n"))) << run.out.toStdString();
 }
 
+// veltra-info reads its files and nothing else: a read-only copy stays byte for byte the same.
+TEST_F(CliTest, AReadOnlyFileIsLeftAsItWas)
+{
+    const QString copy = directory.filePath(QStringLiteral("copy.jpg"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VELTRA_CAMERA_FILES_DIR "/jpg/gps/DSCN0010.jpg"), copy));
+    ASSERT_TRUE(QFile::setPermissions(copy, QFileDevice::ReadOwner));
+    QFile before(copy);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray original = before.readAll();
+    before.close();
+    EXPECT_EQ(RunInfo({QStringLiteral("--decode"), copy}).exitCode, 0);
+    QFile after(copy);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), original);
+}
+
 // Without --decode the report needs no pixels, so a file whose header is sound but whose
 // pixels cannot be decoded is reported; with --decode it fails as a load does.
 TEST(CliFixtureTest, DecodeAsksForThePixelsToo)

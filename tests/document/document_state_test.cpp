@@ -210,10 +210,13 @@ TEST_F(DocumentStateTest, StoringChangesNothing)
     EXPECT_EQ(ReadBytes(other), otherBytes);
 }
 
+// A read-only copy of a camera file stays byte for byte what it was, whatever the commands.
 TEST_F(DocumentStateTest, NoCommandAltersTheOpenedFile)
 {
     const QString opened = dir.filePath(QStringLiteral("Canon_40D.jpg"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(VELTRA_CAMERA_FILES_DIR "/jpg/Canon_40D.jpg"), opened));
+    ASSERT_TRUE(QFile::setPermissions(opened, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ReadOther));
     const QByteArray original = ReadBytes(opened);
     ASSERT_FALSE(original.isEmpty());
     const QString exported = dir.filePath(QStringLiteral("exported.jpg"));

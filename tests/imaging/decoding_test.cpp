@@ -3,9 +3,14 @@
 
 #include "imaging/imaging_test_support.h"
 
+#include "formats/pixel_budget.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -241,6 +246,58 @@ TEST(LazyDecoding, PixelsThatCannotBeDecodedFailOnlyWhereTheyAreNeeded)
     GpTexture* texture = nullptr;
     EXPECT_NE(GdipCreateTexture(image, WrapModeTile, &texture), Ok);
     EXPECT_EQ(QuerySize(image), (Size{21, 37}));
+}
+
+// Only regular files are read: a named pipe would block for ever waiting for a writer, and a
+// link to a device never ends; both fail at once.
+TEST(GdipCreateBitmapFromFile, RefusesEverythingButRegularFiles)
+{
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString zero = dir.filePath(QStringLiteral("zero.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    for (const QString& path : {pipe, zero, dir.path()}) {
+        EXPECT_NE(LoadFile(path).status, Ok) << path.toStdString();
+    }
+}
+
+// A file may take 64 MiB of pixels whatever its size, and 16 KiB of pixels a byte beyond that,
+// up to the service's 2 GiB.
+TEST(PixelBudget, GrowsWithTheFile)
+{
+    EXPECT_EQ(PixelBudgetFor(0), std::uint64_t{64} << 20);
+    EXPECT_EQ(PixelBudgetFor(4096), std::uint64_t{64} << 20);
+    EXPECT_EQ(PixelBudgetFor(8192), std::uint64_t{128} << 20);
+    EXPECT_EQ(PixelBudgetFor(qsizetype{1} << 20), std::uint64_t{2} << 30);
+    EXPECT_EQ(PixelBudgetFor(qsizetype{1} << 40), std::uint64_t{2} << 30);
+}
+
+// A grey baseline JPEG's frame header patched to claim more 8 x 8 blocks: up to eight for each
+// byte of the file, one bit a block, it may hold them; one block more, it cannot.
+TEST(PixelBudget, AJpegWithFewerBitsThanBlocksIsRefused)
+{
+    QByteArray jpeg = test_support::ReadFixture("jpeg_1_component.jpg");
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    const auto claim = [&jpeg, frame](std::uint32_t blocksDown) {
+        QByteArray patched = jpeg;
+        qToBigEndian(static_cast<std::uint16_t>(blocksDown * 8), patched.data() + frame + 5);
+        qToBigEndian(static_cast<std::uint16_t>(8), patched.data() + frame + 7);
+        return patched;
+    };
+    QTemporaryDir dir;
+    const auto load = [&dir](const QByteArray& bytes) {
+        const QString path = dir.filePath(QStringLiteral("claim.jpg"));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        file.close();
+        return LoadFile(path).status;
+    };
+    const auto mostBlocks = static_cast<std::uint32_t>(jpeg.size() * 8);
+    EXPECT_EQ(load(claim(mostBlocks)), Ok);
+    EXPECT_NE(load(claim(mostBlocks + 1)), Ok);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "service/gp_image.h"
 
 #include <QColor>
+#include <QFile>
 #include <QString>
 #include <QUuid>
 
@@ -78,6 +79,12 @@ inline GUID GuidFromText(const char* text)
 inline QString FixturePath(const char* name)
 {
     return QStringLiteral(VELTRA_FIXTURES_DIR "/") + QString::fromUtf8(name);
+}
+
+inline QByteArray ReadFixture(const char* name)
+{
+    QFile file(FixturePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 struct Loaded {

@@ -1,0 +1,34 @@
+#pragma once
+
+// veltra-info as a straight line of steps: the options, then each file's report or failure,
+// written as it is made, so a failure later on never loses what was written before it.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace veltra::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitSomeFileFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct InfoOptions {
+    bool decode = false;
+    bool help = false;
+    bool version = false;
+    QStringList files;
+    QString error;  // a usage error, when not empty
+};
+
+// The options from the arguments after the program's name.
+InfoOptions ParseInfoArguments(const QStringList& arguments);
+
+// Runs the command: help, version, a usage error, or a report for each file (each under
+// "==> FILE <==" when there are several). A file that cannot be loaded, or whose report cannot
+// be made for want of memory, gets "FILE: 文件加载失败" on `err` and the run goes on with the
+// next. Answers the exit status. The imaging service must have been started.
+int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err);
+
+}  // namespace veltra::cli
