@@ -10,18 +10,22 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace veltra::imaging {
 
-// A 16-bit RGB PNG's transparent colour and where its tRNS chunk lies, from its length field
-// to its CRC: Qt decodes such a file into wrong colours, so the picture is decoded without the
-// chunk and the key applied afterwards.
+// A 16-bit RGB PNG's transparent colour: Qt decodes such a file into wrong colours, so the
+// picture is decoded without its tRNS chunk and the key applied afterwards.
 struct Rgb16ColourKey {
     std::uint16_t red = 0;
     std::uint16_t green = 0;
     std::uint16_t blue = 0;
-    qsizetype chunkStart = 0;
-    qsizetype chunkEnd = 0;
+};
+
+// A stretch of a file's bytes.
+struct ByteSpan {
+    qsizetype offset = 0;
+    qsizetype length = 0;
 };
 
 struct FileFacts {
@@ -31,6 +35,9 @@ struct FileFacts {
     Resolution resolution;
     PropertySet properties;
     std::optional<Rgb16ColourKey> rgb16ColourKey;
+    // When not empty, what the decoder is given: these parts of the file, one after another,
+    // instead of the whole file (a PNG's chunks that its pixels need, without the rest).
+    std::vector<ByteSpan> decoderInput;
     // The file's data is too small to hold the picture its header declares (a few hundred
     // bytes claiming gigapixels): it is refused before any pixel memory is taken.
     bool tooLittleDataForDeclaredSize = false;

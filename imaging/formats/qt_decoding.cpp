@@ -28,6 +28,20 @@ struct QtReader {
 
 }  // namespace
 
+QByteArray DecoderInput(QByteArrayView file, const FileFacts& facts)
+{
+    if (facts.decoderInput.empty())
+        return QByteArray::fromRawData(file.data(), file.size());
+    QByteArray input;
+    qsizetype total = 0;
+    for (const ByteSpan& span : facts.decoderInput)
+        total += span.length;
+    input.reserve(total);
+    for (const ByteSpan& span : facts.decoderInput)
+        input.append(file.sliced(span.offset, span.length));
+    return input;
+}
+
 GpStatus DecodeWithQt(QByteArrayView file, const QByteArray& decoder, QImage* pixels)
 {
     QtReader qt(file, decoder);

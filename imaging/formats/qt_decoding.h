@@ -14,7 +14,11 @@
 
 namespace veltra::imaging {
 
+struct FileFacts;
 struct FrameHeader;
+
+// The bytes a decoder is given: the whole file, or the parts of it the format's reader chose.
+QByteArray DecoderInput(QByteArrayView file, const FileFacts& facts);
 
 // Decodes with Qt's decoder of that name, and no other. The pixels stay as stored: no
 // orientation is applied. A picture past the file's pixel budget fails with OutOfMemory before

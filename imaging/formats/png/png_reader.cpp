@@ -10,12 +10,11 @@
 #include "util/byte_reader.h"
 #include "util/byte_writer.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <algorithm>
 #include <optional>
 #include <unordered_set>
 
@@ -300,21 +299,43 @@ bool IsPng(QByteArrayView head)
 }
 
 // The items come in chunk order; pHYs is listed last, as its own three items.
+// The chunks the pixels are decoded from. Qt's decoder hands every other chunk to libpng,
+// which takes memory for a text or profile chunk at the length the chunk claims, before reading
+// it, and inflates compressed ones without a bound: a few hostile bytes could take gigabytes.
+// What the report lists of those chunks is read here, within its budget; the decoder is given
+// the signature, the header, the palette, the transparency and the image data only, which
+// make the same pixels.
+bool NeededForPixels(QByteArrayView type)
+{
+    return type == "IHDR" || type == "PLTE" || type == "tRNS" || type == "IDAT";
+}
+
 FileFacts ReadPng(QByteArrayView file)
 {
+    constexpr qsizetype kSignatureSize = 8;
+    constexpr qsizetype kChunkFraming = 12;  // length, type and CRC
     PngItems items;
     std::optional<QByteArrayView> transparency;
+    std::optional<ByteSpan> transparencySpan;
     bool imageDataSeen = false;
     std::uint64_t imageDataBytes = 0;
     std::optional<QByteArrayView> physicalDimensions;
+    std::vector<ByteSpan> decoderInput{ByteSpan{0, std::min(file.size(), kSignatureSize)}};
+    qsizetype walked = kSignatureSize;
     ForEachPngChunk(file, [&](const PngChunk& chunk) {
+        const qsizetype start = chunk.data.data() - file.data() - 8;
+        walked = std::min(file.size(), start + chunk.data.size() + kChunkFraming);
+        if (NeededForPixels(chunk.type))
+            decoderInput.push_back(ByteSpan{start, walked - start});
         if (chunk.type == "IDAT") {
             imageDataSeen = true;
             imageDataBytes += static_cast<std::uint64_t>(chunk.data.size());
         } else if (chunk.type == "tRNS") {
             // Transparency only counts before the image data, where the format puts it.
-            if (!imageDataSeen && !transparency)
+            if (!imageDataSeen && !transparency) {
                 transparency = chunk.data;
+                transparencySpan = decoderInput.back();
+            }
         } else if (chunk.type == "pHYs") {
             if (!physicalDimensions && chunk.data.size() >= 9)
                 physicalDimensions = chunk.data;
@@ -323,10 +344,18 @@ FileFacts ReadPng(QByteArrayView file)
         }
         return true;
     });
+    // The walk ends at IEND, which the decoder gets too, or at a chunk cut off by the end of
+    // the file: image data cut short is given as it is, and decodes as far as it goes.
+    if (walked + 8 <= file.size()) {
+        const QByteArrayView type = file.sliced(walked + 4, 4);
+        if (type == "IEND" || type == "IDAT")
+            decoderInput.push_back(ByteSpan{walked, file.size() - walked});
+    }
     if (physicalDimensions)
         AddPhysicalDimensions(*physicalDimensions, items);
 
     FileFacts facts;
+    facts.decoderInput = std::move(decoderInput);
     // The header is the first chunk, at a fixed place.
     if (file.size() >= 26 && file.sliced(12, 4) == "IHDR") {
         const PngHeader header{ByteAt(file, 24), ByteAt(file, 25)};
@@ -336,11 +365,13 @@ FileFacts ReadPng(QByteArrayView file)
             kMostBytesInflatedPerByte * imageDataBytes + kInflateSlack;
         if (header.depth == 16 && header.colourType == kColourRgb && transparency &&
             transparency->size() == 6) {
-            // The chunk is length (4) and type (4) before its data and a CRC (4) after it.
-            const qsizetype dataAt = transparency->data() - file.data();
-            facts.rgb16ColourKey = Rgb16ColourKey{
-                ReadBig16(*transparency, 0), ReadBig16(*transparency, 2),
-                ReadBig16(*transparency, 4), dataAt - 8, dataAt + transparency->size() + 4};
+            facts.rgb16ColourKey = Rgb16ColourKey{ReadBig16(*transparency, 0),
+                                                  ReadBig16(*transparency, 2),
+                                                  ReadBig16(*transparency, 4)};
+            // The key is applied after decoding; the decoder does not see it.
+            std::erase_if(facts.decoderInput, [&](const ByteSpan& span) {
+                return span.offset == transparencySpan->offset;
+            });
         }
     }
     // Unit 1 is per metre; unit 0 gives only the aspect ratio.
@@ -355,20 +386,21 @@ FileFacts ReadPng(QByteArrayView file)
 }
 
 // Qt 6.4 decodes a 16-bit RGB PNG that marks one colour transparent into wrong colours. Such
-// a file is decoded without its tRNS chunk, and the key colour then made transparent in the
-// decoded picture itself: one picture's memory, as for any other file.
-std::optional<QImage> DecodeWithoutColourKey(QByteArrayView file, const Rgb16ColourKey& key)
+// a file is decoded without its tRNS chunk (the reader leaves it out of what the decoder is
+// given), and the key colour then made transparent in the decoded picture itself: one
+// picture's memory, as for any other file.
+GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
 {
-    QByteArray withoutKey = file.first(key.chunkStart).toByteArray();
-    withoutKey.append(file.sliced(key.chunkEnd));
-    QImage keyed;
-    if (DecodeWithQt(withoutKey, "png", &keyed) != Ok)
-        return std::nullopt;
+    const GpStatus status = DecodeWithQt(DecoderInput(file, facts), "png", pixels);
+    if (status != Ok || !facts.rgb16ColourKey)
+        return status;
+    QImage& keyed = *pixels;
     // Opaque 16-bit RGB comes as RGBX64, whose words are laid out as RGBA64's.
     if (keyed.format() != QImage::Format_RGBX64 || !keyed.reinterpretAsFormat(QImage::Format_RGBA64))
         keyed.convertTo(QImage::Format_RGBA64);
     if (keyed.isNull() || keyed.format() != QImage::Format_RGBA64)
-        return std::nullopt;
+        return OutOfMemory;
+    const Rgb16ColourKey& key = *facts.rgb16ColourKey;
     for (int y = 0; y < keyed.height(); ++y) {
         auto* line = reinterpret_cast<QRgba64*>(keyed.scanLine(y));
         for (int x = 0; x < keyed.width(); ++x) {
@@ -377,22 +409,17 @@ std::optional<QImage> DecodeWithoutColourKey(QByteArrayView file, const Rgb16Col
                 line[x].setAlpha(0);
         }
     }
-    return keyed;
+    return Ok;
 }
 
-GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
+GpStatus ProbePng(QByteArrayView file, const FileFacts& facts, FrameHeader* header)
 {
-    if (facts.rgb16ColourKey) {
-        if (std::optional<QImage> keyed = DecodeWithoutColourKey(file, *facts.rgb16ColourKey)) {
-            *pixels = std::move(*keyed);
-            return Ok;
-        }
-    }
-    return DecodeWithQt(file, "png", pixels);
+    return ProbeWithQt(DecoderInput(file, facts), "png", header);
 }
 
 }  // namespace
 
-const FormatReader kPngFormat{FileFormat::Png, ImageFormatPNG, IsPng, ReadPng, "png", DecodePng};
+const FormatReader kPngFormat{FileFormat::Png, ImageFormatPNG, IsPng,   ReadPng,
+                              "png",           DecodePng,      ProbePng};
 
 }  // namespace veltra::imaging
