@@ -6,10 +6,12 @@
 #include "imaging/gdiplus_types.h"
 #include "metadata/property_set.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace veltra::imaging {
@@ -28,6 +30,18 @@ struct ByteSpan {
     qsizetype length = 0;
 };
 
+// A part of what a decoder is given: a stretch of the file, or bytes made for the decoder.
+struct DecoderPiece {
+    ByteSpan fromFile;
+    QByteArray made;  // used instead of the stretch when not empty
+
+    static DecoderPiece FromFile(qsizetype offset, qsizetype length)
+    {
+        return DecoderPiece{ByteSpan{offset, length}, {}};
+    }
+    static DecoderPiece Made(QByteArray bytes) { return DecoderPiece{{}, std::move(bytes)}; }
+};
+
 struct FileFacts {
     // The pixel format that holds the first frame without loss, when the file's header decides
     // it; otherwise the decoded picture does.
@@ -35,9 +49,10 @@ struct FileFacts {
     Resolution resolution;
     PropertySet properties;
     std::optional<Rgb16ColourKey> rgb16ColourKey;
-    // When not empty, what the decoder is given: these parts of the file, one after another,
-    // instead of the whole file (a PNG's chunks that its pixels need, without the rest).
-    std::vector<ByteSpan> decoderInput;
+    // When not empty, what the decoder is given instead of the whole file: these pieces, one
+    // after another (a PNG's chunks that its pixels need, without the rest; a TIFF with a
+    // first directory of the tags its pixels need).
+    std::vector<DecoderPiece> decoderInput;
     // The file's data is too small to hold the picture its header declares (a few hundred
     // bytes claiming gigapixels): it is refused before any pixel memory is taken.
     bool tooLittleDataForDeclaredSize = false;

@@ -2,49 +2,98 @@
 
 #include "formats/format_reader.h"
 
-#include <QBuffer>
+#include <QIODevice>
 #include <QImageReader>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace veltra::imaging {
 namespace {
 
-// A reader over the caller's bytes, without copying them, that keeps pixels as stored.
-struct QtReader {
-    QtReader(QByteArrayView file, const QByteArray& decoder)
-        : bytes(QByteArray::fromRawData(file.data(), file.size())), buffer(&bytes)
+// What a decoder reads: the file, or the pieces its format's reader chose, served one after
+// another without joining them into a copy. Random access, as libtiff needs.
+class DecoderInputDevice final : public QIODevice {
+public:
+    DecoderInputDevice(QByteArrayView file, const FileFacts& facts)
     {
-        buffer.open(QIODevice::ReadOnly);
-        reader.setDevice(&buffer);
+        if (facts.decoderInput.empty()) {
+            addPart(file);
+        } else {
+            for (const DecoderPiece& piece : facts.decoderInput) {
+                addPart(piece.made.isEmpty()
+                            ? file.sliced(piece.fromFile.offset, piece.fromFile.length)
+                            : QByteArrayView(piece.made));
+            }
+        }
+        open(QIODevice::ReadOnly);
+    }
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return total_; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        qint64 position = pos();
+        qint64 copied = 0;
+        // The part holding the position: the last one that starts at or before it.
+        auto part = std::upper_bound(starts_.begin(), starts_.end(), position);
+        if (part == starts_.begin())
+            return 0;
+        for (std::size_t index = std::size_t(part - starts_.begin()) - 1;
+             index < parts_.size() && copied < maxSize; ++index) {
+            const qint64 within = position - starts_[index];
+            // A decoder may seek past the end and read there: it gets nothing.
+            if (within >= parts_[index].size())
+                break;
+            const qint64 count = std::min(maxSize - copied, parts_[index].size() - within);
+            std::memcpy(data + copied, parts_[index].data() + within, std::size_t(count));
+            copied += count;
+            position += count;
+        }
+        return copied;
+    }
+    qint64 writeData(const char* /*data*/, qint64 /*size*/) override { return -1; }
+
+private:
+    void addPart(QByteArrayView part)
+    {
+        if (part.isEmpty())
+            return;
+        parts_.push_back(part);
+        starts_.push_back(total_);
+        total_ += part.size();
+    }
+
+    std::vector<QByteArrayView> parts_;
+    std::vector<qint64> starts_;
+    qint64 total_ = 0;
+};
+
+// A reader that keeps pixels as stored and asks only the decoder named.
+struct QtReader {
+    QtReader(QByteArrayView file, const FileFacts& facts, const QByteArray& decoder)
+        : input(file, facts)
+    {
+        reader.setDevice(&input);
         reader.setFormat(decoder);
         // Only the decoder named: Qt's guess by content could bring in any plugin installed,
         // vector formats among them.
         reader.setAutoDetectImageFormat(false);
         reader.setAutoTransform(false);  // the report applies orientation, once
     }
-    QByteArray bytes;
-    QBuffer buffer;
+    DecoderInputDevice input;
     QImageReader reader;
 };
 
 }  // namespace
 
-QByteArray DecoderInput(QByteArrayView file, const FileFacts& facts)
+GpStatus DecodeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArray& decoder,
+                      QImage* pixels)
 {
-    if (facts.decoderInput.empty())
-        return QByteArray::fromRawData(file.data(), file.size());
-    QByteArray input;
-    qsizetype total = 0;
-    for (const ByteSpan& span : facts.decoderInput)
-        total += span.length;
-    input.reserve(total);
-    for (const ByteSpan& span : facts.decoderInput)
-        input.append(file.sliced(span.offset, span.length));
-    return input;
-}
-
-GpStatus DecodeWithQt(QByteArrayView file, const QByteArray& decoder, QImage* pixels)
-{
-    QtReader qt(file, decoder);
+    QtReader qt(file, facts, decoder);
     if (!qt.reader.canRead())
         return UnknownImageFormat;
     const QSize size = qt.reader.size();
@@ -55,9 +104,10 @@ GpStatus DecodeWithQt(QByteArrayView file, const QByteArray& decoder, QImage* pi
     return Ok;
 }
 
-GpStatus ProbeWithQt(QByteArrayView file, const QByteArray& decoder, FrameHeader* header)
+GpStatus ProbeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArray& decoder,
+                     FrameHeader* header)
 {
-    QtReader qt(file, decoder);
+    QtReader qt(file, facts, decoder);
     if (!qt.reader.canRead())
         return UnknownImageFormat;
     const QSize size = qt.reader.size();
@@ -95,7 +145,7 @@ GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const 
         return reader.probe(file, facts, header);
     if (!reader.qtDecoder)
         return UnknownImageFormat;
-    return ProbeWithQt(file, reader.qtDecoder, header);
+    return ProbeWithQt(file, facts, reader.qtDecoder, header);
 }
 
 GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
@@ -105,7 +155,7 @@ GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const
         return reader.decode(file, facts, pixels);
     if (header.qtDecoder.isEmpty())
         return UnknownImageFormat;
-    return DecodeWithQt(file, header.qtDecoder, pixels);
+    return DecodeWithQt(file, facts, header.qtDecoder, pixels);
 }
 
 }  // namespace veltra::imaging

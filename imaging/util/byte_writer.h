@@ -1,6 +1,8 @@
 #pragma once
 
-// Writing little-endian integers, the order every item value is kept in.
+// Writing integers: little-endian, the order every item value is kept in, or in a given order.
+
+#include "util/byte_reader.h"
 
 #include <QByteArray>
 #include <QtEndian>
@@ -20,6 +22,26 @@ inline void AppendLittle32(QByteArray& bytes, std::uint32_t value)
 {
     char buffer[4];
     qToLittleEndian(value, buffer);
+    bytes.append(buffer, 4);
+}
+
+inline void Append16(QByteArray& bytes, std::uint16_t value, ByteOrder order)
+{
+    char buffer[2];
+    if (order == ByteOrder::Little)
+        qToLittleEndian(value, buffer);
+    else
+        qToBigEndian(value, buffer);
+    bytes.append(buffer, 2);
+}
+
+inline void Append32(QByteArray& bytes, std::uint32_t value, ByteOrder order)
+{
+    char buffer[4];
+    if (order == ByteOrder::Little)
+        qToLittleEndian(value, buffer);
+    else
+        qToBigEndian(value, buffer);
     bytes.append(buffer, 4);
 }
 

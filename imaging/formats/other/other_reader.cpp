@@ -23,12 +23,12 @@ constexpr std::array<const char*, 8> kOtherDecoders{"pbm",  "pgm", "ppm", "xbm",
 
 // Decoded at once by the first listed decoder that reads the file: only decoding tells whether
 // a decoder without a signature to check (TGA) really reads it.
-GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& /*facts*/,
+GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
                                   FrameHeader* header)
 {
     GpStatus status = UnknownImageFormat;
     for (const char* decoder : kOtherDecoders) {
-        status = DecodeWithQt(file, decoder, &header->pixels);
+        status = DecodeWithQt(file, facts, decoder, &header->pixels);
         if (status != UnknownImageFormat)
             break;
     }

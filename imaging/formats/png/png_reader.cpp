@@ -316,17 +316,18 @@ FileFacts ReadPng(QByteArrayView file)
     constexpr qsizetype kChunkFraming = 12;  // length, type and CRC
     PngItems items;
     std::optional<QByteArrayView> transparency;
-    std::optional<ByteSpan> transparencySpan;
+    std::optional<qsizetype> transparencyOffset;
     bool imageDataSeen = false;
     std::uint64_t imageDataBytes = 0;
     std::optional<QByteArrayView> physicalDimensions;
-    std::vector<ByteSpan> decoderInput{ByteSpan{0, std::min(file.size(), kSignatureSize)}};
+    std::vector<DecoderPiece> decoderInput{
+        DecoderPiece::FromFile(0, std::min(file.size(), kSignatureSize))};
     qsizetype walked = kSignatureSize;
     ForEachPngChunk(file, [&](const PngChunk& chunk) {
         const qsizetype start = chunk.data.data() - file.data() - 8;
         walked = std::min(file.size(), start + chunk.data.size() + kChunkFraming);
         if (NeededForPixels(chunk.type))
-            decoderInput.push_back(ByteSpan{start, walked - start});
+            decoderInput.push_back(DecoderPiece::FromFile(start, walked - start));
         if (chunk.type == "IDAT") {
             imageDataSeen = true;
             imageDataBytes += static_cast<std::uint64_t>(chunk.data.size());
@@ -334,7 +335,7 @@ FileFacts ReadPng(QByteArrayView file)
             // Transparency only counts before the image data, where the format puts it.
             if (!imageDataSeen && !transparency) {
                 transparency = chunk.data;
-                transparencySpan = decoderInput.back();
+                transparencyOffset = start;
             }
         } else if (chunk.type == "pHYs") {
             if (!physicalDimensions && chunk.data.size() >= 9)
@@ -349,7 +350,7 @@ FileFacts ReadPng(QByteArrayView file)
     if (walked + 8 <= file.size()) {
         const QByteArrayView type = file.sliced(walked + 4, 4);
         if (type == "IEND" || type == "IDAT")
-            decoderInput.push_back(ByteSpan{walked, file.size() - walked});
+            decoderInput.push_back(DecoderPiece::FromFile(walked, file.size() - walked));
     }
     if (physicalDimensions)
         AddPhysicalDimensions(*physicalDimensions, items);
@@ -369,8 +370,8 @@ FileFacts ReadPng(QByteArrayView file)
                                                   ReadBig16(*transparency, 2),
                                                   ReadBig16(*transparency, 4)};
             // The key is applied after decoding; the decoder does not see it.
-            std::erase_if(facts.decoderInput, [&](const ByteSpan& span) {
-                return span.offset == transparencySpan->offset;
+            std::erase_if(facts.decoderInput, [&](const DecoderPiece& piece) {
+                return piece.fromFile.offset == *transparencyOffset;
             });
         }
     }
@@ -391,7 +392,7 @@ FileFacts ReadPng(QByteArrayView file)
 // picture's memory, as for any other file.
 GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
 {
-    const GpStatus status = DecodeWithQt(DecoderInput(file, facts), "png", pixels);
+    const GpStatus status = DecodeWithQt(file, facts, "png", pixels);
     if (status != Ok || !facts.rgb16ColourKey)
         return status;
     QImage& keyed = *pixels;
@@ -412,14 +413,9 @@ GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
     return Ok;
 }
 
-GpStatus ProbePng(QByteArrayView file, const FileFacts& facts, FrameHeader* header)
-{
-    return ProbeWithQt(DecoderInput(file, facts), "png", header);
-}
-
 }  // namespace
 
 const FormatReader kPngFormat{FileFormat::Png, ImageFormatPNG, IsPng,   ReadPng,
-                              "png",           DecodePng,      ProbePng};
+                              "png",           DecodePng};
 
 }  // namespace veltra::imaging
