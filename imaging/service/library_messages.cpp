@@ -2,6 +2,8 @@
 
 #include "imaging/logging.h"
 
+#include <dlfcn.h>
+#include <png.h>
 #include <tiffio.h>
 
 #include <cstdarg>
@@ -22,6 +24,14 @@ void LogTiffMessage(const char* module, const char* format, va_list arguments)
     qCWarning(lcLibraries, "libtiff: %s: %s", module ? module : "", text);
 }
 
+// What libpng does with an error when its user gives no handler, without the line it prints
+// first: back to the caller's recovery point.
+[[noreturn]] void LogPngError(png_structp png, png_const_charp message)
+{
+    qCWarning(lcLibraries, "libpng: %s", message ? message : "");
+    png_longjmp(png, 1);
+}
+
 }  // namespace
 
 void QuietCodecLibraries()
@@ -34,3 +44,19 @@ void QuietCodecLibraries()
 }
 
 }  // namespace veltra::imaging
+
+// Qt's PNG decoder gives libpng a warning handler of its own but no error handler, and libpng
+// then prints "libpng error: ..." to standard error for every damaged file before it gives up.
+// No API of Qt reaches that handler, so the program itself defines libpng's function that sets
+// the handlers (the linker exports it, see CMakeLists.txt): it passes every call on to libpng,
+// and where no error handler is given, gives ours, which does the same without printing.
+extern "C" void png_set_error_fn(png_structrp png, png_voidp errorData, png_error_ptr onError,
+                                 png_error_ptr onWarning)
+{
+    using SetErrorFn = void (*)(png_structrp, png_voidp, png_error_ptr, png_error_ptr);
+    static const auto libpngSetErrorFn =
+        reinterpret_cast<SetErrorFn>(dlvsym(RTLD_NEXT, "png_set_error_fn", "PNG16_0"));
+    if (libpngSetErrorFn)
+        libpngSetErrorFn(png, errorData, onError ? onError : veltra::imaging::LogPngError,
+                         onWarning);
+}
