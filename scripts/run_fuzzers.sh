@@ -35,7 +35,7 @@ failed=()
 found=0
 # Fonts and the library behind them keep caches for the life of the process, which the leak
 # checker would count against the painting.
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/leak_suppressions.txt:print_suppressions=0"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/leak_suppressions.txt:print_suppressions=0"
 while read -r name; do
   target="$build/fuzz/$name"
   [ -x "$target" ] || continue
