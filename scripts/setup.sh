@@ -13,6 +13,8 @@ packages=(
   # Oracles and tools the tests and scripts use.
   exiv2 libimage-exiftool-perl imagemagick xvfb xauth x11-utils
   clang libclang-rt-14-dev
+  # Validators and viewers of the installed desktop entry, metainfo, icons and manual pages.
+  desktop-file-utils appstream man-db groff-base librsvg2-bin
 )
 
 missing=()
