@@ -2,13 +2,17 @@
 #   make run   installs what is missing, builds in Release and starts Veltra on the sample
 #   make test  installs what is missing, builds and runs every test headless
 #   make test-sanitize  the same tests, built with AddressSanitizer and UndefinedBehaviorSanitizer
+#   make install PREFIX=... [DESTDIR=...]   installs the Release build
+#   make uninstall [DESTDIR=...]            removes what that install wrote
 
 JOBS ?= 2
 WERROR ?= OFF
 BUILD_DIR ?= build
 SAMPLE ?= samples/sample_photo.jpg
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: run test test-sanitize setup build-release build-test bench fuzz clean
+.PHONY: run test test-sanitize setup build-release build-test bench fuzz clean install uninstall
 
 setup:
 	@bash scripts/setup.sh
@@ -20,6 +24,12 @@ build-release: setup
 
 run: build-release
 	$(BUILD_DIR)/release/app/veltra $(SAMPLE)
+
+install: build-release
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR)/release --prefix "$(PREFIX)"
+
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake --build $(BUILD_DIR)/release --target uninstall
 
 build-test: setup
 	cmake -S . -B $(BUILD_DIR)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_BUILD_TESTS=ON \

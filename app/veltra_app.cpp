@@ -75,8 +75,8 @@ bool CVeltraApp::InitInstance(const QStringList& arguments)
 
     InstallTranslations();
     // Ties the windows to the installed desktop entry, which names and pictures the program
-    // for the desktop.
-    QGuiApplication::setDesktopFileName(QStringLiteral("veltra"));
+    // for the desktop; the entry is named after the application's id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELTRA_APP_ID));
     QApplication::setWindowIcon(ApplicationIcon());
     QCoreApplication::setOrganizationName(kRegistryKey);
     QCoreApplication::setApplicationName(ApplicationTitle());

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Veltra showing a picture, as a new user would see it.
 #
-#   scripts/screenshot.sh PICTURE OUT.png
+#   scripts/screenshot.sh [--window] PICTURE OUT.png
 #
 # Builds the program when there is none yet, starts it on a virtual X display with an empty
-# configuration, waits until its window is mapped, photographs the whole screen, checks the
-# window's caption ("NAME - Veltra") and stops everything it started.
+# configuration, waits until its window is mapped, photographs the whole screen (or, with
+# --window, only Veltra's window, as software centres show it), checks the window's caption
+# ("NAME - Veltra") and stops everything it started.
 set -euo pipefail
 
 if [ "${1:-}" = "--inside-display" ]; then
   shift
-  binary=$1 picture=$2 out=$3
+  binary=$1 picture=$2 out=$3 area=$4
   expected="$(basename "$picture") - Veltra"
 
   "$binary" "$picture" &
@@ -35,7 +36,11 @@ if [ "${1:-}" = "--inside-display" ]; then
   fi
   # Mapping comes before the first paint; give the picture and the report time to appear.
   sleep 1.5
-  import -window root "$out"
+  if [ "$area" = window ]; then
+    import -window "$window" "$out"
+  else
+    import -window root "$out"
+  fi
 
   caption=$(xprop -id "$window" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
   echo "window $window caption: $caption"
@@ -46,8 +51,13 @@ if [ "${1:-}" = "--inside-display" ]; then
   exit 0
 fi
 
+area=screen
+if [ "${1:-}" = "--window" ]; then
+  area=window
+  shift
+fi
 if [ $# -ne 2 ]; then
-  echo "usage: $0 PICTURE OUT.png" >&2
+  echo "usage: $0 [--window] PICTURE OUT.png" >&2
   exit 2
 fi
 
@@ -69,5 +79,5 @@ mkdir -m 700 "$scratch/runtime"
 env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$scratch/config" \
   XDG_RUNTIME_DIR="$scratch/runtime" \
   xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
-  bash "$0" --inside-display "$binary" "$picture" "$out"
+  bash "$0" --inside-display "$binary" "$picture" "$out" "$area"
 echo "screenshot: $out"

@@ -14,6 +14,8 @@ packages=(
   exiv2 libimage-exiftool-perl imagemagick xvfb xauth x11-utils
   libjpeg-turbo-progs
   clang libclang-rt-14-dev
+  # Validators and viewers of the installed desktop entry, metainfo, icons and manual pages.
+  desktop-file-utils appstream man-db groff-base librsvg2-bin
 )
 
 missing=()

@@ -201,14 +201,21 @@ TEST_F(StartupTest, SettingsTranslationsAndDesktopEntry)
     const std::unique_ptr<QSettings> profile = OpenProfile();
     EXPECT_EQ(profile->organizationName(), QStringLiteral("应用程序向导生成的本地应用程序"));
     EXPECT_EQ(profile->applicationName(), QStringLiteral("Veltra"));
-    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("veltra"));
     // Qt's own dialogs speak Chinese.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
 
-    const QString desktop =
-        QString::fromUtf8(app_test::ReadBytes(QStringLiteral(VELTRA_SOURCE_DIR "/app/veltra.desktop")));
-    EXPECT_TRUE(desktop.contains(QStringLiteral("\nIcon=veltra\n")));
+    // The window names the desktop entry that the build generates for installing, and that
+    // entry starts this program on a file and shows the icon installed under the same name.
+    const QString desktopFileName = QGuiApplication::desktopFileName();
+    ASSERT_FALSE(desktopFileName.isEmpty());
+    const QString desktop = QString::fromUtf8(app_test::ReadBytes(
+        QStringLiteral(VELTRA_DESKTOP_ENTRY_DIR "/%1.desktop").arg(desktopFileName)));
+    EXPECT_TRUE(desktop.contains(QStringLiteral("\nIcon=%1\n").arg(desktopFileName)));
     EXPECT_TRUE(desktop.contains(QStringLiteral("\nExec=veltra %f\n")));
+    // On X11 the desktop matches windows by their class, which Qt takes from the
+    // application's name.
+    EXPECT_TRUE(desktop.contains(
+        QStringLiteral("\nStartupWMClass=%1\n").arg(QCoreApplication::applicationName())));
 }
 
 // The file dialogs take dates and sizes from the system locale; whatever the session's, they

@@ -43,6 +43,11 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
 
 }  // namespace
 
+std::span<const char* const> OtherDecoderNames()
+{
+    return kOtherDecoders;
+}
+
 const FormatReader kOtherFormat{FileFormat::Unknown, ImageFormatOtherDecoded, MatchesAnything,
                                 ReadNoFacts, nullptr, nullptr, DecodeWithAListedDecoder};
 
