@@ -2,20 +2,17 @@
 
 #include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
+#include "facts_json.h"
 #include "imaging/gdiplus.h"
+#include "info/image_facts.h"
+
+#include <QJsonDocument>
 
 #include <new>
+#include <optional>
 
 namespace veltra::cli {
 namespace {
-
-const char* const kUsage =
-    "用法: veltra-info [选项] 文件...\n"
-    "显示图像文件的真实信息：文件类型、尺寸、像素格式、DPI、旋转标志、颜色空间和全部属性。\n"
-    "\n"
-    "  --decode   同时解码像素（如窗口所做），像素无法解码的文件视为加载失败\n"
-    "  --help     显示此帮助并退出\n"
-    "  --version  显示版本并退出\n";
 
 void Print(std::FILE* stream, const QString& text)
 {
@@ -23,19 +20,87 @@ void Print(std::FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
 
-// The report of one file, or nothing when it cannot be loaded (or, asked to, decoded).
-std::optional<QString> ReportOf(CVeltraDoc& document, const QString& file, bool decode)
+void Print(std::FILE* stream, const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+// Loads the file (and, asked to, decodes its pixels). False when either cannot be done.
+bool Load(CVeltraDoc& document, const QString& file, bool decode)
+{
+    if (!document.OnOpenDocument(file) || !document.image())
+        return false;
+    return !decode || imaging::GdipImageForceDecode(document.image()) == imaging::Ok;
+}
+
+// The report of one file, or nothing when it cannot be loaded.
+std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file, bool decode)
 {
     QString report;
-    if (!document.OnOpenDocument(file) || !document.image())
-        return std::nullopt;
-    if (decode && imaging::GdipImageForceDecode(document.image()) != imaging::Ok)
-        return std::nullopt;
-    if (!document.GetImageInfo(report))
+    if (!Load(document, file, decode) || !document.GetImageInfo(report))
         return std::nullopt;
     if (!report.endsWith(QLatin1Char('\n')))
         report += QLatin1Char('\n');
-    return report;
+    return report.toUtf8();
+}
+
+// The JSON object of one file's facts, or nothing when it cannot be loaded.
+std::optional<QByteArray> JsonOf(CVeltraDoc& document, const QString& file, bool decode)
+{
+    if (!Load(document, file, decode))
+        return std::nullopt;
+    const std::optional<info::ImageFacts> facts =
+        info::GatherImageFacts(document.image(), info::RawValues::Kept);
+    if (!facts)
+        return std::nullopt;
+    return QJsonDocument(FactsJson(file, *facts)).toJson(QJsonDocument::Indented);
+}
+
+int RunReports(const InfoOptions& options, std::FILE* out, std::FILE* err)
+{
+    const Messages& messages = MessagesIn(options.language);
+    UnattendedPrompts prompts;
+    CVeltraDoc document(prompts);
+    const bool several = options.files.size() > 1;
+    bool anyPrinted = false;
+    int status = kExitOk;
+    if (options.json && several)
+        Print(out, QByteArrayLiteral("[\n"));
+    for (const QString& file : options.files) {
+        std::optional<QByteArray> output;
+        try {
+            output = options.json ? JsonOf(document, file, options.decode)
+                                  : ReportOf(document, file, options.decode);
+        } catch (const std::bad_alloc&) {
+            // A report too large for the memory left: this file fails, the next is tried.
+            output.reset();
+        }
+        const QString failure = QString::fromUtf8(messages.cannotBeLoaded).arg(file);
+        if (!output) {
+            status = kExitSomeFileFailed;
+            if (!options.json) {
+                std::fflush(out);
+                Print(err, failure + u'\n');
+                std::fflush(err);
+                continue;
+            }
+            output = QJsonDocument(FailureJson(file, failure)).toJson(QJsonDocument::Indented);
+        }
+        if (options.json) {
+            if (anyPrinted)
+                Print(out, QByteArrayLiteral(",\n"));
+            output->chop(1);  // the line break closes the array's element instead
+        } else if (several) {
+            Print(out, QStringLiteral("%1==> %2 <==\n").arg(anyPrinted ? "\n" : "", file));
+        }
+        Print(out, *output);
+        // Written at once: what a later file does cannot lose this one's report.
+        std::fflush(out);
+        anyPrinted = true;
+    }
+    if (options.json)
+        Print(out, several ? QByteArrayLiteral("\n]\n") : QByteArrayLiteral("\n"));
+    return status;
 }
 
 }  // namespace
@@ -52,63 +117,43 @@ InfoOptions ParseInfoArguments(const QStringList& arguments)
             onlyFilesFollow = true;
         } else if (argument == QLatin1String("--decode")) {
             options.decode = true;
+        } else if (argument == QLatin1String("--json")) {
+            options.json = true;
         } else if (argument == QLatin1String("--help")) {
             options.help = true;
         } else if (argument == QLatin1String("--version")) {
             options.version = true;
         } else {
-            options.error = QStringLiteral("veltra-info: 无法识别的选项 “%1”").arg(argument);
+            options.error = UsageError::UnknownOption;
+            options.unknownOption = argument;
             return options;
         }
     }
     if (!options.help && !options.version && options.files.isEmpty())
-        options.error = QStringLiteral("veltra-info: 缺少文件参数");
+        options.error = UsageError::NoFile;
     return options;
 }
 
 int RunInfoCommand(const InfoOptions& options, std::FILE* out, std::FILE* err)
 {
-    if (!options.error.isEmpty()) {
-        Print(err, options.error + QStringLiteral("\n请用 “veltra-info --help” 查看用法。\n"));
+    const Messages& messages = MessagesIn(options.language);
+    if (options.error != UsageError::None) {
+        const QString error =
+            options.error == UsageError::UnknownOption
+                ? QString::fromUtf8(messages.unknownOption).arg(options.unknownOption)
+                : QString::fromUtf8(messages.missingFile);
+        Print(err, error + u'\n' + QString::fromUtf8(messages.helpHint) + u'\n');
         return kExitUsage;
     }
     if (options.help) {
-        Print(out, QString::fromUtf8(kUsage));
+        Print(out, QString::fromUtf8(messages.usage));
         return kExitOk;
     }
     if (options.version) {
-        Print(out, QStringLiteral("veltra-info 1.0\n"));
+        Print(out, QStringLiteral("veltra-info " VELTRA_VERSION "\n"));
         return kExitOk;
     }
-
-    UnattendedPrompts prompts;
-    CVeltraDoc document(prompts);
-    const bool withHeaders = options.files.size() > 1;
-    bool anyPrinted = false;
-    int status = kExitOk;
-    for (const QString& file : options.files) {
-        std::optional<QString> report;
-        try {
-            report = ReportOf(document, file, options.decode);
-        } catch (const std::bad_alloc&) {
-            // A report too large for the memory left: this file fails, the next is tried.
-            report.reset();
-        }
-        if (!report) {
-            std::fflush(out);
-            Print(err, QStringLiteral("%1: 文件加载失败\n").arg(file));
-            std::fflush(err);
-            status = kExitSomeFileFailed;
-            continue;
-        }
-        if (withHeaders)
-            Print(out, QStringLiteral("%1==> %2 <==\n").arg(anyPrinted ? "\n" : "", file));
-        Print(out, *report);
-        // Written at once: what a later file does cannot lose this one's report.
-        std::fflush(out);
-        anyPrinted = true;
-    }
-    return status;
+    return RunReports(options, out, err);
 }
 
 }  // namespace veltra::cli

@@ -13,8 +13,9 @@ int main(int argc, char** argv)
     // loaded; what Qt and the decoders say goes to the log that QT_LOGGING_RULES turns on.
     veltra::imaging::RouteLibraryMessagesToLog();
     QCoreApplication app(argc, argv);
-    const veltra::cli::InfoOptions options =
+    veltra::cli::InfoOptions options =
         veltra::cli::ParseInfoArguments(QCoreApplication::arguments().mid(1));
+    options.language = veltra::cli::MessageLanguageOfSystem();
 
     // The report needs no pixels, so none are decoded ahead; --decode asks for them.
     std::uintptr_t token = 0;

@@ -2,8 +2,7 @@
 
 #include "imaging/gdiplus.h"
 #include "imaging/orientation.h"
-#include "item_bytes.h"
-#include "info/property_list.h"
+#include "info/image_facts.h"
 
 #include <array>
 #include <cstdio>
@@ -60,36 +59,6 @@ constexpr std::array<ColorSpaceRow, 2> kColorSpaces{{
     {1, u"sRGB"},
     {0xFFFF, u"未校准"},
 }};
-
-// The Exif colour space, when the picture declares it as a SHORT. Only the first element
-// counts; a value too short for one element still gives what it holds.
-QString ReadColorSpaceText(GpImage* image)
-{
-    const std::optional<PropertyItemBuffer> buffer =
-        ReadPropertyItem(image, PropertyTagExifColorSpace);
-    if (!buffer || buffer->item()->type != PropertyTagTypeShort)
-        return {};
-    const QByteArrayView bytes = ValueBytes(*buffer->item());
-    std::uint16_t colorSpace = 0;
-    if (bytes.size() >= 2)
-        colorSpace = Little16At(bytes, 0);
-    else if (bytes.size() == 1)
-        colorSpace = ByteAt(bytes, 0);
-    return ColorSpaceText(colorSpace);
-}
-
-// The orientation value, or 0 when the picture has no single SHORT orientation.
-std::uint16_t ReadOrientation(GpImage* image)
-{
-    const std::optional<PropertyItemBuffer> buffer =
-        ReadPropertyItem(image, PropertyTagOrientation);
-    if (!buffer)
-        return 0;
-    const PropertyItem& item = *buffer->item();
-    if (item.type != PropertyTagTypeShort || item.length != 2)
-        return 0;
-    return Little16At(ValueBytes(item), 0);
-}
 
 }  // namespace
 
@@ -159,71 +128,10 @@ QString ResolutionText(REAL horizontal, REAL vertical, bool isJpeg)
 
 bool GetImageInfo(GpImage* image, QString& text)
 {
-    if (image == nullptr)
+    const std::optional<ImageFacts> facts = GatherImageFacts(image);
+    if (!facts)
         return false;
-
-    QString fileType = QStringLiteral("未知类型");
-    bool isJpeg = false;
-    GUID rawFormat;
-    if (GdipGetImageRawFormat(image, &rawFormat) == Ok) {
-        if (const FileTypeRow* row = FindFileType(rawFormat)) {
-            fileType = row->text.toString();
-            // The Exif identifier is not a JPEG for this purpose: only the JPEG row is.
-            isJpeg = row->format == ImageFormatJPEG;
-        }
-    }
-
-    QString pixelFormatText = QStringLiteral("未知");
-    PixelFormat pixelFormat = 0;
-    if (GdipGetImagePixelFormat(image, &pixelFormat) == Ok)
-        pixelFormatText = PixelFormatText(pixelFormat);
-
-    const QString colorSpaceText = ReadColorSpaceText(image);
-
-    REAL dpiX = 0;
-    REAL dpiY = 0;
-    if (GdipGetImageHorizontalResolution(image, &dpiX) != Ok)
-        dpiX = 0;
-    if (GdipGetImageVerticalResolution(image, &dpiY) != Ok)
-        dpiY = 0;
-    const QString resolutionText = ResolutionText(dpiX, dpiY, isJpeg);
-
-    // Listed before any turn, so the section shows every property as the file stored it.
-    QString propertyText;
-    GetPropertyList(image, propertyText);
-
-    const std::uint16_t orientation = ReadOrientation(image);
-    const QString orientationText = OrientationText(orientation);
-    // The orientation item always says how the file stored the pixels, so the turn it asks for
-    // is applied only to a picture still as decoded: every later report finds it upright
-    // already. A failed turn leaves the picture as it was; the text still names the value.
-    RotateFlipType applied = RotateNoneFlipNone;
-    const bool asStored =
-        GetImageAppliedTurn(image, &applied) == Ok && applied == RotateNoneFlipNone;
-    if (const std::optional<RotateFlipType> turn = UprightTurnFor(orientation); turn && asStored)
-        GdipImageRotateFlip(image, *turn);
-
-    // Read after the turn, so a quarter-turned picture reports its upright size.
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    if (GdipGetImageWidth(image, &width) != Ok)
-        width = 0;
-    if (GdipGetImageHeight(image, &height) != Ok)
-        height = 0;
-
-    // Width and height are written as signed numbers, as the report has always shown them.
-    QString report = QStringLiteral("文件类型：") + fileType;
-    report += QStringLiteral("\n尺寸：") + QString::number(static_cast<std::int32_t>(width)) + u'x'
-        + QString::number(static_cast<std::int32_t>(height));
-    report += QStringLiteral("\n像素格式：") + pixelFormatText;
-    report += QStringLiteral("\nDPI：") + resolutionText;
-    if (!orientationText.isEmpty())
-        report += QStringLiteral("\n旋转标志：") + orientationText;
-    if (!colorSpaceText.isEmpty())
-        report += QStringLiteral("\n颜色空间：") + colorSpaceText;
-    if (!propertyText.isEmpty())
-        report += QStringLiteral("\n其它属性：\n") + propertyText;
-    text = report;
+    text = ReportText(*facts);
     return true;
 }
 

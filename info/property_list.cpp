@@ -39,7 +39,8 @@ std::optional<PropertyItemBuffer> ReadPropertyItem(imaging::GpImage* image, imag
     return buffer;
 }
 
-void GetPropertyList(imaging::GpImage* image, QString& text)
+void ForEachPropertyItem(imaging::GpImage* image,
+                         const std::function<void(const imaging::PropertyItem&)>& visit)
 {
     std::uint32_t count = 0;
     if (imaging::GdipGetPropertyCount(image, &count) != imaging::Ok || count == 0)
@@ -47,22 +48,30 @@ void GetPropertyList(imaging::GpImage* image, QString& text)
     std::vector<imaging::PROPID> ids(count);
     if (imaging::GdipGetPropertyIdList(image, count, ids.data()) != imaging::Ok)
         return;
-
-    QString name;
-    QString value;
     for (const imaging::PROPID id : ids) {
         // One item buffer at a time, released before the next id is read.
         const std::optional<PropertyItemBuffer> buffer = ReadPropertyItem(image, id);
-        if (!buffer)
-            continue;
+        if (buffer)
+            visit(*buffer->item());
+    }
+}
+
+void AppendPropertyLine(QString& text, const QString& name, const QString& value)
+{
+    text += u' ' + name + u':' + value + u'\n';
+}
+
+void GetPropertyList(imaging::GpImage* image, QString& text)
+{
+    QString name;
+    QString value;
+    ForEachPropertyItem(image, [&](const imaging::PropertyItem& item) {
         name.clear();
         value.clear();
-        GetPropertyTagName(*buffer->item(), name);
-        FormatPropertyValue(buffer->item(), value);
-        // Name and value go in as they are: a line break inside a text value breaks the
-        // report line there, as it always has.
-        text += u' ' + name + u':' + value + u'\n';
-    }
+        GetPropertyTagName(item, name);
+        FormatPropertyValue(&item, value);
+        AppendPropertyLine(text, name, value);
+    });
 }
 
 }  // namespace veltra::info

@@ -31,6 +31,9 @@ public:
     PixelFormat pixelFormat() const { return m_pixelFormat; }
     const Resolution& resolution() const { return m_resolution; }
     const PropertySet& properties() const { return m_properties; }
+    // The short name of the format the file's content was decoded as; empty in memory.
+    const QByteArray& contentFormat() const { return m_contentFormat; }
+    void setContentFormat(QByteArray name) { m_contentFormat = std::move(name); }
 
     // Every rotate-flip applied since decoding, composed into one.
     RotateFlipType appliedTurn() const { return m_appliedTurn; }
@@ -87,6 +90,7 @@ private:
     PixelFormat m_pixelFormat;
     Resolution m_resolution;
     PropertySet m_properties;
+    QByteArray m_contentFormat;
     ScaledCopy m_scaledCopy;
 
     friend GpImage* NewMemoryBitmap(QSize size, PixelFormat format);

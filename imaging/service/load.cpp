@@ -142,9 +142,14 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
         else
             content = std::make_shared<DecodedContent>(std::move(bytes), reader, std::move(facts),
                                                        std::move(header));
+        // The decoder that accepted the file names its format: a format of our own has its
+        // own decoder's name, anything else the name of Qt's plugin that read it.
+        const QByteArray contentFormat =
+            header.qtDecoder.isEmpty() ? QByteArray(reader.qtDecoder) : header.qtDecoder;
         DecodeAhead(content);
         *bitmap = new GpImage(std::move(content), rawFormat, pixelFormat, resolution,
                               std::move(properties));
+        (*bitmap)->setContentFormat(contentFormat);
         return Ok;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;

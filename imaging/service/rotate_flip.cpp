@@ -23,6 +23,14 @@ GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn)
     return Ok;
 }
 
+GpStatus GetImageContentFormat(GpImage* image, QByteArray* name)
+{
+    if (!image || !name)
+        return InvalidParameter;
+    *name = image->contentFormat();
+    return Ok;
+}
+
 GpStatus GdipImageForceDecode(GpImage* image)
 {
     if (!image)

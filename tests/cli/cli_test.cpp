@@ -6,32 +6,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli/program_run.h"
 #include "support/qt_printers.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ProgramRun RunInfo(const QStringList& arguments)
-{
-    QProcess process;
-    // The program must not need a display.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VELTRA_INFO_PROGRAM), arguments);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using veltra::test::ProgramRun;
+using veltra::test::RunInfo;
 
 class CliTest : public ::testing::Test {
 protected:
@@ -93,6 +76,20 @@ TEST_F(CliTest, UsageErrorsExitWithTwo)
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.out.isEmpty());
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("--bogus")));
+}
+
+// The program's own messages follow the locale; the report does not.
+TEST_F(CliTest, MessagesInEnglishUnlessTheLocaleIsChinese)
+{
+    const QString english = QStringLiteral("en_US.UTF-8");
+    const ProgramRun failed = RunInfo({textPath, pngPath}, english);
+    EXPECT_EQ(failed.err, QStringLiteral("%1: cannot be loaded\n").arg(textPath));
+    EXPECT_TRUE(failed.out.contains(QString::fromUtf8(kPlainPngReport)));
+    EXPECT_TRUE(RunInfo({QStringLiteral("--help")}, english).out.startsWith(u"Usage: veltra-info"));
+    EXPECT_TRUE(RunInfo({QStringLiteral("--bogus")}, QStringLiteral("C"))
+                    .err.startsWith(u"veltra-info: unrecognised option '--bogus'"));
+    EXPECT_TRUE(RunInfo({}, QStringLiteral("zh_TW.UTF-8")).err.startsWith(u"veltra-info: 缺少文件参数"));
+    EXPECT_TRUE(RunInfo({QStringLiteral("--help")}).out.startsWith(u"用法: veltra-info"));
 }
 
 TEST_F(CliTest, HelpAndVersionNeedNoFile)

@@ -27,12 +27,15 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
                                   FrameHeader* header)
 {
     GpStatus status = UnknownImageFormat;
+    const char* decodedBy = nullptr;
     for (const char* decoder : kOtherDecoders) {
         status = DecodeWithQt(file, facts, decoder, &header->pixels);
+        decodedBy = decoder;
         if (status != UnknownImageFormat)
             break;
     }
     if (status == Ok) {
+        header->qtDecoder = decodedBy;
         header->size = header->pixels.size();
         header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
     } else {

@@ -8,6 +8,7 @@
 #include "imaging/gdiplus_types.h"
 #include "imaging/property_tags.h"
 
+#include <QByteArray>
 #include <QString>
 
 class QPainter;
@@ -57,6 +58,11 @@ GpStatus GdipImageRotateFlip(GpImage* image, RotateFlipType rfType);
 // how the file stored the pixels; this says what has been done to them since, so a caller can
 // bring a picture upright exactly once.
 GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn);
+// An operation of our own: the short name of the format the file's content was recognised and
+// decoded as, whatever the raw-format query can name ("jpeg", "png", "gif", "bmp", "tiff",
+// "ico", "webp", or the name of the decoder that read another format: "tga", "ppm", ...);
+// empty for a picture made in memory.
+GpStatus GetImageContentFormat(GpImage* image, QByteArray* name);
 
 // Surfaces.
 GpStatus GdipCreateBitmapFromScan0(int width, int height, int stride, PixelFormat format,

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -43,8 +44,16 @@ private:
 // picture has no such property or the service cannot deliver it.
 std::optional<PropertyItemBuffer> ReadPropertyItem(imaging::GpImage* image, imaging::PROPID id);
 
-// Appends one line " name:value\n" to `text` for every property item of the picture, in the
-// service's order. Items that cannot be sized or read are left out; the rest are still listed.
+// Calls `visit` with every property item of the picture that can be read, in the service's
+// order. Items that cannot be sized or read are left out; the rest are still visited.
+void ForEachPropertyItem(imaging::GpImage* image,
+                         const std::function<void(const imaging::PropertyItem&)>& visit);
+
+// Appends the report's line for one item: " name:value\n". Name and value go in as they are:
+// a line break inside a text value breaks the report line there, as it always has.
+void AppendPropertyLine(QString& text, const QString& name, const QString& value);
+
+// Appends the report's line for every property item of the picture, in the service's order.
 void GetPropertyList(imaging::GpImage* image, QString& text);
 
 }  // namespace veltra::info
