@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   # Oracles and tools the tests and scripts use.
-  exiv2 libimage-exiftool-perl imagemagick xvfb xauth x11-utils
+  exiv2 libimage-exiftool-perl imagemagick libjpeg-turbo-progs xvfb xauth x11-utils
   clang libclang-rt-14-dev
 )
 
