@@ -8,9 +8,10 @@
 #include "imaging/gp_image.h"
 #include "imaging/image_handles.h"
 
+#include "analysis/row_name.h"
+
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -86,14 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // Steps past 255, kept as 16-bit steps or clamped for a baseline file.
                       CjpegFile{"cjpeg_quality_10_16bit_steps.jpg", 10},
                       CjpegFile{"cjpeg_quality_10_baseline.jpg", 10}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        }
-        return name;
-    });
+    [](const auto& info) { return test::RowName(info.param.name); });
 
 TEST(JpegQuality, ClampedStepsAreReproducedBySeveralQualitiesAndTheHighestIsNamed)
 {
