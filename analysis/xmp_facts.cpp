@@ -121,13 +121,13 @@ public:
         return m_facts;
     }
 
+private:
     void Stop(const QString& problem)
     {
         m_facts.complete = false;
         m_facts.problem = problem;
     }
 
-private:
     void StartElement()
     {
         ++m_depth;

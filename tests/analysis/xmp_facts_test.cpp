@@ -101,13 +101,10 @@ const QByteArray kAdobePacket = QByteArray(
             xmlns:photoshop="http://ns.adobe.com/photoshop/1.0/"
             xmlns:xmpMM="http://ns.adobe.com/xap/1.0/mm/"
             xmlns:stEvt="http://ns.adobe.com/xap/1.0/sType/ResourceEvent#"
-            xmlns:stRef="http://ns.adobe.com/xap/1.0/sType/ResourceRef#"
             xmlns:Iptc4xmpExt="http://iptc.org/std/Iptc4xmpExt/2008-02-29/">
          <xmp:CreatorTool>Adobe Photoshop 25.0 (Windows)</xmp:CreatorTool>
          <xmp:CreateDate>2024-02-10T14:03:11+08:00</xmp:CreateDate>
-         <xmp:ModifyDate>2024-02-10T14:20:45+08:00</xmp:ModifyDate>
          <dc:format>image/jpeg</dc:format>
-         <photoshop:ColorMode>3</photoshop:ColorMode>
          <xmpMM:InstanceID>xmp.iid:5b3c1a9e-7f2d-4c8e-9a61-0d2f4e8b7c13</xmpMM:InstanceID>
          <xmpMM:DocumentID>adobe:docid:photoshop:0f9e2a71-3c4d-11ef-8a5b-d1c2e3f4a5b6</xmpMM:DocumentID>
          <xmpMM:History>
@@ -135,9 +132,6 @@ const QByteArray kAdobePacket = QByteArray(
                </rdf:li>
             </rdf:Seq>
          </xmpMM:History>
-         <xmpMM:DerivedFrom rdf:parseType="Resource">
-            <stRef:instanceID>xmp.iid:1a2b3c4d-0000-4000-8000-000000000002</stRef:instanceID>
-         </xmpMM:DerivedFrom>
          <Iptc4xmpExt:DigitalSourceType>http://cv.iptc.org/newscodes/digitalsourcetype/compositeWithTrainedAlgorithmicMedia</Iptc4xmpExt:DigitalSourceType>
       </rdf:Description>
    </rdf:RDF>
