@@ -5,6 +5,7 @@
 // the registry lists the rows in the order content is checked.
 
 #include "formats/file_facts.h"
+#include "imaging/file_structure.h"
 #include "imaging/gdiplus_types.h"
 
 #include <QByteArrayView>
@@ -45,6 +46,13 @@ struct FormatReader {
     // Asks the decoder whether it accepts the file and how large its first frame is, without
     // decoding it; when null, the Qt plugin named above is asked.
     GpStatus (*probe)(QByteArrayView file, const FileFacts& facts, FrameHeader* header) = nullptr;
+    // What the file holds besides its picture and items (where the picture ends, how it was
+    // coded, embedded pictures and packets), for formats that hold any of it. Never fails.
+    void (*structure)(QByteArrayView file, FileStructure* out) = nullptr;
+    // Decodes the first frame at 1/`denominator` of its size (2, 4 or 8), rounded up, far
+    // cheaper than decoding it whole, for formats whose decoder can.
+    GpStatus (*decodeScaled)(QByteArrayView file, const FileFacts& facts, int denominator,
+                             QImage* pixels) = nullptr;
 };
 
 // Whether the format's decoder accepts the file, its first frame's size, and a picture within

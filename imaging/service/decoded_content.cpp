@@ -1,6 +1,7 @@
 #include "service/decoded_content.h"
 
 #include "imaging/logging.h"
+#include "service/pixel_operations.h"
 
 namespace veltra::imaging {
 
@@ -19,6 +20,30 @@ GpStatus DecodedContent::makeStoredPixels(QImage* out)
     // Decoded once: the bytes are not needed again.
     m_file = QByteArray();
     return status;
+}
+
+std::optional<GpStatus> DecodedContent::makeStoredReduced(int level, QImage* out)
+{
+    // An eighth of the size or less, before the whole picture is decoded (a glance at a large
+    // photo, such as comparing it with its thumbnail): decoded straight at an eighth, then
+    // halved on. Once the whole picture is decoded, halving it is cheaper still.
+    constexpr int kScaledLevel = 3;
+    if (level < kScaledLevel || m_file.isEmpty() || !m_reader.decodeScaled)
+        return std::nullopt;
+    QImage scaled;
+    const GpStatus status = m_reader.decodeScaled(m_file, m_facts, 1 << kScaledLevel, &scaled);
+    if (status != Ok)
+        return std::nullopt;  // the whole decode, when it comes, tells what is wrong
+    // In the layout halving gives, so that every shrunk copy is alike whichever way it came.
+    if (scaled.format() != QImage::Format_RGB32 &&
+        scaled.format() != QImage::Format_ARGB32_Premultiplied)
+        scaled.convertTo(QImage::Format_ARGB32_Premultiplied);
+    for (int halved = kScaledLevel; halved < level && !scaled.isNull(); ++halved)
+        scaled = HalvedByBox(scaled);
+    if (scaled.isNull())
+        return OutOfMemory;
+    *out = std::move(scaled);
+    return Ok;
 }
 
 }  // namespace veltra::imaging

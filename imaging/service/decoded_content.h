@@ -24,6 +24,7 @@ public:
 
 protected:
     GpStatus makeStoredPixels(QImage* out) override;
+    std::optional<GpStatus> makeStoredReduced(int level, QImage* out) override;
 
 private:
     QByteArray m_file;

@@ -10,15 +10,10 @@
 #include "service/decoded_content.h"
 #include "service/gp_image.h"
 #include "service/library_messages.h"
+#include "service/regular_file.h"
 
-#include <QFile>
 #include <QImageReader>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <mutex>
 #include <new>
 
@@ -38,55 +33,6 @@ void PrepareDecoders()
     QuietCodecLibraries();
 }
 
-// A file larger than this is refused before it is read: no picture the service accepts needs
-// more bytes than its own pixel limit.
-constexpr qint64 kMaxFileBytes = static_cast<qint64>(kMaxPixelBytes);
-
-GpStatus StatusForOpenFailure(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return FileNotFound;
-    case EACCES:
-    case EPERM:
-        return AccessDenied;
-    default:
-        return Win32Error;
-    }
-}
-
-// The whole of a regular file. Anything else (a named pipe, which would block until something
-// writes to it; a device such as /dev/zero, which never ends; a socket; a directory) fails at
-// once, before a byte is read: the file is opened without waiting and its kind checked on the
-// open handle, so a file swapped for another kind in between cannot slip through.
-GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes)
-{
-    const QByteArray path = QFile::encodeName(filename);
-    const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return StatusForOpenFailure(errno);
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return Win32Error;
-    }
-    struct stat status{};
-    if (::fstat(descriptor, &status) != 0)
-        return Win32Error;
-    if (!S_ISREG(status.st_mode)) {
-        qCInfo(lcImaging, "%s is not a regular file; not read", path.constData());
-        return UnknownImageFormat;
-    }
-    if (status.st_size > kMaxFileBytes)
-        return OutOfMemory;
-    // The file as it was when opened: bytes appended meanwhile are not read.
-    *bytes = file.read(status.st_size);
-    if (file.error() != QFileDevice::NoError)
-        return Win32Error;
-    return Ok;
-}
-
 }  // namespace
 
 GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* /*output*/)
@@ -104,7 +50,6 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
     if (!bitmap)
         return InvalidParameter;
     *bitmap = nullptr;
-    PrepareDecoders();
 
     // The file is read once; everything below works on these bytes.
     QByteArray bytes;
@@ -115,6 +60,15 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
     }
+    return CreateBitmapFromBytes(std::move(bytes), bitmap);
+}
+
+GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap)
+{
+    if (!bitmap)
+        return InvalidParameter;
+    *bitmap = nullptr;
+    PrepareDecoders();
     if (bytes.isEmpty())
         return UnknownImageFormat;
 
@@ -136,16 +90,16 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
         const GUID rawFormat = reader.rawFormat;
         const Resolution resolution = facts.resolution;
         PropertySet properties = facts.properties;
+        // The decoder that accepted the file names its format: a format of our own has its
+        // own decoder's name, anything else the name of Qt's plugin that read it.
+        const QByteArray contentFormat =
+            header.qtDecoder.isEmpty() ? QByteArray(reader.qtDecoder) : header.qtDecoder;
         std::shared_ptr<PictureContent> content;
         if (!header.pixels.isNull())
             content = std::make_shared<GivenContent>(std::move(header.pixels));
         else
             content = std::make_shared<DecodedContent>(std::move(bytes), reader, std::move(facts),
                                                        std::move(header));
-        // The decoder that accepted the file names its format: a format of our own has its
-        // own decoder's name, anything else the name of Qt's plugin that read it.
-        const QByteArray contentFormat =
-            header.qtDecoder.isEmpty() ? QByteArray(reader.qtDecoder) : header.qtDecoder;
         DecodeAhead(content);
         *bitmap = new GpImage(std::move(content), rawFormat, pixelFormat, resolution,
                               std::move(properties));

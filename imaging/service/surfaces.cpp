@@ -107,4 +107,28 @@ GpStatus GdipDeleteGraphics(GpGraphics* graphics)
     return Ok;
 }
 
+GpStatus GetImageShrunk(GpImage* image, int width, int height, GpBitmap** shrunk)
+{
+    if (!image || !shrunk || width <= 0 || height <= 0)
+        return InvalidParameter;
+    *shrunk = nullptr;
+    try {
+        const QRectF whole(QPointF(0, 0), QSizeF(image->size()));
+        QImage copy = image->smoothlyScaled(whole, QRectF(0, 0, width, height));
+        // Less than halved: from the whole picture.
+        if (copy.isNull()) {
+            QImage pixels;
+            if (const GpStatus status = image->pixels(&pixels); status != Ok)
+                return status;
+            copy = pixels.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            if (copy.isNull())
+                return OutOfMemory;
+        }
+        *shrunk = new GpImage(std::move(copy), ImageFormatMemoryBMP, PixelFormat32bppARGB);
+        return Ok;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
 }  // namespace veltra::imaging

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::uint8_t kExtensionIntroducer = 0x21;
 constexpr std::uint8_t kImageSeparator = 0x2C;
+constexpr std::uint8_t kTrailer = 0x3B;
 constexpr std::uint8_t kPlainTextLabel = 0x01;
 constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kCommentLabel = 0xFE;
@@ -72,6 +73,8 @@ struct GifBlocks {
     std::optional<QByteArray> comment;
     std::optional<std::uint16_t> loopCount;
     std::optional<std::uint8_t> firstFrameTransparentIndex;
+    // Just past the trailer, when the walk reached it.
+    std::optional<qsizetype> end;
 };
 
 void ReadExtension(std::uint8_t label, const SubBlocks& blocks,
@@ -135,6 +138,8 @@ GifBlocks WalkBlocks(QByteArrayView file, qsizetype at)
             at = imageData->end;
         } else {
             // The trailer, or a byte that starts no block: the file's structure ends here.
+            if (introducer == kTrailer)
+                facts.end = at + 1;
             break;
         }
     }
@@ -146,6 +151,16 @@ bool IsGif(QByteArrayView head)
     return head.startsWith("GIF87a") || head.startsWith("GIF89a");
 }
 
+// Where the blocks start: after the header, the screen descriptor and the global palette.
+qsizetype FirstBlockAt(QByteArrayView file)
+{
+    const std::uint8_t screenPacked = ByteAt(file, kHeaderSize + 4);
+    qsizetype at = kHeaderSize + kScreenDescriptorSize;
+    if (screenPacked & 0x80)
+        at += ColourTableSize(screenPacked);
+    return at;
+}
+
 PropertyRecords GifItems(QByteArrayView file)
 {
     PropertyRecords items;
@@ -153,14 +168,10 @@ PropertyRecords GifItems(QByteArrayView file)
         return items;
     const std::uint8_t screenPacked = ByteAt(file, kHeaderSize + 4);
     const std::uint8_t backgroundIndex = ByteAt(file, kHeaderSize + 5);
-    qsizetype at = kHeaderSize + kScreenDescriptorSize;
+    const qsizetype at = FirstBlockAt(file);
     std::optional<QByteArrayView> globalPalette;
-    if (screenPacked & 0x80) {
-        const qsizetype paletteSize = ColourTableSize(screenPacked);
-        if (at + paletteSize <= file.size())
-            globalPalette = file.sliced(at, paletteSize);
-        at += paletteSize;
-    }
+    if ((screenPacked & 0x80) && at <= file.size())
+        globalPalette = file.sliced(kHeaderSize + kScreenDescriptorSize, ColourTableSize(screenPacked));
     const GifBlocks facts = WalkBlocks(file, at);
 
     if (!facts.frameDelays.empty()) {
@@ -196,8 +207,16 @@ FileFacts ReadGif(QByteArrayView file)
     return facts;
 }
 
+// Where the picture ends: just past the trailer.
+void ReadGifStructure(QByteArrayView file, FileStructure* out)
+{
+    if (file.size() >= kHeaderSize + kScreenDescriptorSize)
+        out->pictureEnd = WalkBlocks(file, FirstBlockAt(file)).end;
+}
+
 }  // namespace
 
-const FormatReader kGifFormat{FileFormat::Gif, ImageFormatGIF, IsGif, ReadGif, "gif"};
+const FormatReader kGifFormat{FileFormat::Gif, ImageFormatGIF, IsGif, ReadGif, "gif",
+                              nullptr,         nullptr,        ReadGifStructure};
 
 }  // namespace veltra::imaging

@@ -2,6 +2,7 @@
 
 #include "formats/jpeg/jpeg_codec.h"
 #include "formats/jpeg/jpeg_segments.h"
+#include "formats/jpeg/jpeg_structure.h"
 #include "formats/pixel_budget.h"
 #include "imaging/property_tags.h"
 #include "metadata/ifd_walker.h"
@@ -22,15 +23,6 @@ constexpr std::uint8_t kMarkerCom = 0xFE;
 
 constexpr int kCoefficients = 64;
 
-// A quantisation table is stored in zig-zag order; entry k of the stored table belongs at
-// row-major position kNaturalOrder[k] of the 8 x 8 block.
-constexpr std::array<std::uint8_t, kCoefficients> kNaturalOrder{
-    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
-};
-
 // A table as 64 SHORT values, little-endian, in row-major order.
 QByteArray NaturalOrderTable(QByteArrayView stored, bool sixteenBit)
 {
@@ -38,7 +30,7 @@ QByteArray NaturalOrderTable(QByteArrayView stored, bool sixteenBit)
     for (int k = 0; k < kCoefficients; ++k) {
         const std::uint16_t value = sixteenBit ? ReadBig16(stored, qsizetype{k} * 2)
                                                : ByteAt(stored, k);
-        const qsizetype at = qsizetype{kNaturalOrder[static_cast<std::size_t>(k)]} * 2;
+        const qsizetype at = qsizetype{kJpegNaturalOrder[static_cast<std::size_t>(k)]} * 2;
         table[at] = static_cast<char>(value & 0xFF);
         table[at + 1] = static_cast<char>(value >> 8);
     }
@@ -59,12 +51,6 @@ struct JpegSegments {
     std::optional<QByteArrayView> comment;
     std::array<std::optional<QByteArray>, 2> quantisationTables;
 };
-
-// Every SOFn carries the component count; C4, C8 and CC are other markers.
-bool IsFrameHeader(std::uint8_t marker)
-{
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-}
 
 // Arithmetic coding: SOF9 to SOF11 and SOF13 to SOF15.
 bool IsArithmeticFrame(std::uint8_t marker)
@@ -156,7 +142,7 @@ JpegSegments WalkSegments(QByteArrayView file)
     ForEachJpegSegment(file, [&found](const JpegSegment& segment) {
         const QByteArrayView payload = segment.payload;
         // Only the first frame header counts, even when it says nothing usable.
-        if (IsFrameHeader(segment.marker) && !found.frameSeen) {
+        if (IsJpegFrameHeader(segment.marker) && !found.frameSeen) {
             found.frameSeen = true;
             found.pixelFormat = PixelFormatOfComponents(payload);
             found.blocks = BlocksDeclared(payload);
@@ -238,9 +224,22 @@ GpStatus DecodeJpegFrame(QByteArrayView file, const FileFacts& /*facts*/, QImage
     return DecodeJpeg(file, pixels, options);
 }
 
+// libjpeg's scaled inverse DCT: the picture at a fraction of its size for the cost of a
+// fraction of its decode.
+GpStatus DecodeJpegScaled(QByteArrayView file, const FileFacts& /*facts*/, int denominator,
+                          QImage* pixels)
+{
+    JpegDecodeOptions options;
+    options.maxPixelBytes = PixelBudgetFor(file.size());
+    options.maxWorkingBytes = 2 * options.maxPixelBytes;
+    options.scaleDenominator = denominator;
+    return DecodeJpeg(file, pixels, options);
+}
+
 }  // namespace
 
 const FormatReader kJpegFormat{FileFormat::Jpeg, ImageFormatJPEG, IsJpeg,   ReadJpeg,
-                               "jpeg",           DecodeJpegFrame, ProbeJpeg};
+                               "jpeg",           DecodeJpegFrame, ProbeJpeg,
+                               ReadJpegStructure, DecodeJpegScaled};
 
 }  // namespace veltra::imaging

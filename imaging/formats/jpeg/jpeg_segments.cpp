@@ -3,6 +3,7 @@
 #include "util/byte_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace veltra::imaging {
 namespace {
@@ -51,6 +52,52 @@ void ForEachJpegSegment(QByteArrayView file, const std::function<bool(const Jpeg
         if (!visit(JpegSegment{marker, file.sliced(at + 2, payloadSize)}))
             return;
         at += 2 + payloadSize;
+    }
+}
+
+std::optional<qsizetype> JpegEndOfImage(QByteArrayView file)
+{
+    if (file.size() < 2 || ByteAt(file, 0) != 0xFF || ByteAt(file, 1) != kStartOfImage)
+        return std::nullopt;
+    qsizetype at = 2;
+    for (;;) {
+        if (at >= file.size() || ByteAt(file, at) != 0xFF)
+            return std::nullopt;
+        while (at < file.size() && ByteAt(file, at) == 0xFF)
+            ++at;
+        if (at >= file.size())
+            return std::nullopt;
+        const std::uint8_t marker = ByteAt(file, at);
+        ++at;
+        if (marker == kEndOfImage)
+            return at;
+        if (HasNoLength(marker))
+            continue;
+        if (at + 2 > file.size())
+            return std::nullopt;
+        const std::uint16_t length = ReadBig16(file, at);
+        if (length < 2 || at + length > file.size())
+            return std::nullopt;
+        at += length;
+        if (marker != kStartOfScan)
+            continue;
+        // The coded data runs to the next marker: a 0xFF followed by neither a stuffed zero
+        // nor a restart marker.
+        for (;;) {
+            const void* found = std::memchr(file.data() + at, 0xFF, std::size_t(file.size() - at));
+            if (!found)
+                return std::nullopt;
+            const qsizetype ff = static_cast<const char*>(found) - file.data();
+            if (ff + 1 >= file.size())
+                return std::nullopt;
+            const std::uint8_t next = ByteAt(file, ff + 1);
+            if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
+                at = ff + 2;
+                continue;
+            }
+            at = ff;
+            break;
+        }
     }
 }
 

@@ -413,9 +413,51 @@ GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
     return Ok;
 }
 
+// An iTXt chunk's text when its keyword is XMP's: compressed or not, within the budget.
+std::optional<QByteArray> XmpPacket(QByteArrayView data, ItemBudget& budget)
+{
+    constexpr QByteArrayView kXmpKeyword("XML:com.adobe.xmp\0", 18);
+    if (!data.startsWith(kXmpKeyword) || data.size() < kXmpKeyword.size() + 2)
+        return std::nullopt;
+    const bool compressed = ByteAt(data, kXmpKeyword.size()) != 0;
+    QByteArrayView rest = data.sliced(kXmpKeyword.size() + 2);
+    for (int skippedFields = 0; skippedFields < 2; ++skippedFields) {  // language, translation
+        const qsizetype nul = rest.indexOf('\0');
+        if (nul < 0)
+            return std::nullopt;
+        rest = rest.sliced(nul + 1);
+    }
+    std::optional<QByteArray> packet =
+        compressed ? InflateZlib(rest, budget.remaining()) : std::optional(rest.toByteArray());
+    if (!packet || !budget.take(packet->size()))
+        return std::nullopt;
+    return packet;
+}
+
+// Where the picture ends (just past IEND), its XMP packet and its Content Credentials.
+void ReadPngStructure(QByteArrayView file, FileStructure* out)
+{
+    constexpr qsizetype kChunkFraming = 12;  // length, type and CRC
+    ItemBudget budget;
+    qsizetype walked = 8;
+    ForEachPngChunk(file, [&](const PngChunk& chunk) {
+        walked = chunk.data.data() - file.data() + chunk.data.size() + 4;
+        if (chunk.type == "iTXt" && out->xmp.isEmpty()) {
+            if (std::optional<QByteArray> packet = XmpPacket(chunk.data, budget))
+                out->xmp = std::move(*packet);
+        } else if (chunk.type == "caBX" && out->c2paManifestStore.isEmpty() &&
+                   budget.take(chunk.data.size())) {
+            out->c2paManifestStore = chunk.data.toByteArray();
+        }
+        return true;
+    });
+    if (walked + kChunkFraming <= file.size() && file.sliced(walked + 4, 4) == "IEND")
+        out->pictureEnd = walked + kChunkFraming;
+}
+
 }  // namespace
 
 const FormatReader kPngFormat{FileFormat::Png, ImageFormatPNG, IsPng,   ReadPng,
-                              "png",           DecodePng};
+                              "png",           DecodePng,      nullptr, ReadPngStructure};
 
 }  // namespace veltra::imaging

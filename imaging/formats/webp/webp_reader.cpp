@@ -1,6 +1,7 @@
 #include "formats/webp/webp_reader.h"
 
 #include "metadata/ifd_walker.h"
+#include "metadata/item_budget.h"
 #include "util/byte_reader.h"
 
 #include <algorithm>
@@ -50,9 +51,34 @@ FileFacts ReadWebP(QByteArrayView file)
     return facts;
 }
 
+// Where the picture ends (its RIFF size, padded) and its XMP packet.
+void ReadWebPStructure(QByteArrayView file, FileStructure* out)
+{
+    if (!IsWebP(file))
+        return;
+    const std::uint64_t declared = std::uint64_t{ReadLittle32(file, 4)} + 8;
+    const std::uint64_t riffEnd = declared + (declared & 1);
+    if (riffEnd <= static_cast<std::uint64_t>(file.size()))
+        out->pictureEnd = static_cast<qsizetype>(riffEnd);
+    const std::uint64_t walkEnd = std::min<std::uint64_t>(riffEnd, file.size());
+    std::uint64_t at = kRiffHeaderSize;
+    while (RangeInside(at, kChunkHeaderSize, walkEnd)) {
+        const std::uint32_t size = ReadLittle32(file, static_cast<qsizetype>(at) + 4);
+        const std::uint64_t dataAt = at + kChunkHeaderSize;
+        if (!RangeInside(dataAt, size, walkEnd))
+            return;
+        if (file.sliced(static_cast<qsizetype>(at), 4) == "XMP " &&
+            size <= std::uint64_t(ItemBudget::kValueBytesPerFile)) {
+            out->xmp = file.sliced(static_cast<qsizetype>(dataAt), size).toByteArray();
+            return;
+        }
+        at = dataAt + size + (size & 1);
+    }
+}
+
 }  // namespace
 
 const FormatReader kWebPFormat{FileFormat::WebP, ImageFormatOtherDecoded, IsWebP, ReadWebP,
-                               "webp"};
+                               "webp",           nullptr,                 nullptr, ReadWebPStructure};
 
 }  // namespace veltra::imaging

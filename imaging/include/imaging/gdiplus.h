@@ -31,6 +31,9 @@ GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input,
 // ahead, on the service's own thread, unless GdiplusStartup suppressed it). Forcing the decode
 // answers whether the pixels can be had.
 GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap);
+// An operation of our own: the same from bytes in memory, such as a picture embedded in a
+// file (its Exif thumbnail), with the same budgets.
+GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap);
 GpStatus GdipImageForceDecode(GpImage* image);
 GpStatus GdipDisposeImage(GpImage* image);
 
@@ -65,6 +68,10 @@ GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn);
 GpStatus GetImageContentFormat(GpImage* image, QByteArray* name);
 
 // Surfaces.
+// An operation of our own: a new bitmap of the whole picture as it is now (after its turns),
+// shrunk to this size from the service's shrunk copies; a large JPEG not yet decoded is
+// decoded straight at a fraction of its size when that is all a small copy needs.
+GpStatus GetImageShrunk(GpImage* image, int width, int height, GpBitmap** shrunk);
 GpStatus GdipCreateBitmapFromScan0(int width, int height, int stride, PixelFormat format,
                                    std::uint8_t* scan0, GpBitmap** bitmap);
 GpStatus GdipCreateFromHDC(QPainter* hdc, GpGraphics** graphics);

@@ -1,0 +1,84 @@
+#pragma once
+
+// What a file holds besides its picture and its items: where the picture's data ends, how a
+// JPEG was coded, the pictures and packets embedded in it. Read by the same walk of the
+// file's structure as the items, for telling what a file hides and how it was made.
+
+#include "imaging/gdiplus_types.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace veltra::imaging {
+
+struct JpegComponent {
+    int id = 0;
+    int horizontalSampling = 1;
+    int verticalSampling = 1;
+    int quantisationTable = 0;
+};
+
+struct JpegFrame {
+    std::uint8_t marker = 0;  // SOF0 (0xC0) to SOF15 (0xCF)
+    int precision = 8;        // bits per sample
+    int width = 0;
+    int height = 0;
+    std::vector<JpegComponent> components;
+};
+
+struct JpegQuantisationTable {
+    int id = 0;
+    int precision = 8;                    // 8 or 16 bits per step
+    std::array<std::uint16_t, 64> steps{};  // in row-major (natural) order
+};
+
+// One picture of a Multi-Picture Format index (APP2 "MPF"), as its entry declares it.
+struct MpfPicture {
+    std::uint32_t attributes = 0;  // type code in the low 24 bits: 0x030000 baseline primary...
+    std::uint32_t size = 0;
+    std::uint32_t offset = 0;      // from the MPF header; 0 for the first picture
+};
+
+// Photoshop's thumbnail resource (APP13, 8BIM 0x040C or the older 0x0409).
+struct PhotoshopThumbnail {
+    int width = 0;
+    int height = 0;
+    QByteArray jpeg;  // the JFIF data, when the resource holds it (format 1)
+};
+
+struct FileStructure {
+    qsizetype fileSize = 0;
+    // Just past the picture's own data (a JPEG's EOI, a PNG's IEND, a GIF's trailer, a WebP's
+    // RIFF size), when the walk found that end; anything after it is not part of the picture.
+    std::optional<qsizetype> pictureEnd;
+    // The first bytes after the picture's end (at most 64 KiB), to tell what they are.
+    QByteArray trailingSample;
+
+    // JPEG only.
+    std::optional<JpegFrame> frame;
+    std::vector<JpegQuantisationTable> quantisationTables;  // in definition order
+    std::optional<int> restartInterval;
+    // The JFIF APP0 density: unit (0 aspect only, 1 per inch, 2 per centimetre), x, y.
+    std::optional<std::array<int, 3>> jfifDensity;
+    std::vector<MpfPicture> mpfPictures;
+    std::optional<PhotoshopThumbnail> photoshopThumbnail;
+    // The JUMBF payloads of the APP11 segments, in file order (Content Credentials).
+    std::vector<QByteArray> app11Payloads;
+
+    // Any format that carries them.
+    QByteArray xmp;             // the XMP packet (JPEG APP1, PNG iTXt, WebP "XMP ", ...)
+    QByteArray iccProfile;      // reassembled from a JPEG's APP2 chunks; a PNG lists it as an item
+    QByteArray c2paManifestStore;  // a PNG's caBX chunk, whole
+};
+
+// An operation of our own: reads the file again and walks its structure. The same budgets
+// hold as for loading: values past 16 MiB in all are left out. Fails as loading fails for a
+// file that cannot be read; a format without a structure of interest gives only its size.
+GpStatus ReadFileStructure(const QString& filename, FileStructure* structure);
+
+}  // namespace veltra::imaging

@@ -1,0 +1,67 @@
+#include "service/regular_file.h"
+
+#include "formats/pixel_budget.h"
+#include "imaging/logging.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace veltra::imaging {
+namespace {
+
+// A file larger than this is refused before it is read: no picture the service accepts needs
+// more bytes than its own pixel limit.
+constexpr qint64 kMaxFileBytes = static_cast<qint64>(kMaxPixelBytes);
+
+GpStatus StatusForOpenFailure(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return FileNotFound;
+    case EACCES:
+    case EPERM:
+        return AccessDenied;
+    default:
+        return Win32Error;
+    }
+}
+
+}  // namespace
+
+// The file is opened without waiting and its kind checked on the open handle, so a file
+// swapped for another kind in between cannot slip through.
+GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes)
+{
+    const QByteArray path = QFile::encodeName(filename);
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return StatusForOpenFailure(errno);
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return Win32Error;
+    }
+    struct stat status{};
+    if (::fstat(descriptor, &status) != 0)
+        return Win32Error;
+    if (!S_ISREG(status.st_mode)) {
+        qCInfo(lcImaging, "%s is not a regular file; not read", path.constData());
+        return UnknownImageFormat;
+    }
+    if (status.st_size > kMaxFileBytes)
+        return OutOfMemory;
+    // The file as it was when opened: bytes appended meanwhile are not read.
+    *bytes = file.read(status.st_size);
+    if (file.error() != QFileDevice::NoError)
+        return Win32Error;
+    return Ok;
+}
+
+
+}  // namespace veltra::imaging
