@@ -1,8 +1,10 @@
 #include "cli/info_command.h"
 
+#include "analysis/file_analysis.h"
 #include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
 #include "facts_json.h"
+#include "imaging/file_structure.h"
 #include "imaging/gdiplus.h"
 #include "info/image_facts.h"
 
@@ -33,27 +35,73 @@ bool Load(CVeltraDoc& document, const QString& file, bool decode)
     return !decode || imaging::GdipImageForceDecode(document.image()) == imaging::Ok;
 }
 
-// The report of one file, or nothing when it cannot be loaded.
-std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file, bool decode)
+analysis::Language AnalysisLanguage(MessageLanguage language)
 {
-    QString report;
-    if (!Load(document, file, decode) || !document.GetImageInfo(report))
+    return language == MessageLanguage::Chinese ? analysis::Language::Chinese
+                                                : analysis::Language::English;
+}
+
+// The findings on a loaded file, or nothing when its structure cannot be read again.
+std::optional<analysis::FileAnalysis> AnalysisOf(CVeltraDoc& document, const QString& file,
+                                                 const info::ImageFacts& facts,
+                                                 MessageLanguage language)
+{
+    imaging::FileStructure structure;
+    if (imaging::ReadFileStructure(file, &structure) != imaging::Ok)
         return std::nullopt;
+    return analysis::AnalyseFile(file, document.image(), facts, structure,
+                                 AnalysisLanguage(language));
+}
+
+// The report of one file (with its findings when asked), or nothing when it cannot be loaded.
+std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file,
+                                   const InfoOptions& options)
+{
+    if (!Load(document, file, options.decode))
+        return std::nullopt;
+    QString report;
+    if (!options.analyze) {
+        if (!document.GetImageInfo(report))
+            return std::nullopt;
+    } else {
+        const std::optional<info::ImageFacts> facts =
+            info::GatherImageFacts(document.image(), info::RawValues::Kept);
+        if (!facts)
+            return std::nullopt;
+        const std::optional<analysis::FileAnalysis> findings =
+            AnalysisOf(document, file, *facts, options.language);
+        if (!findings)
+            return std::nullopt;
+        // The findings follow the report after an empty line.
+        report = info::ReportText(*facts);
+        if (!report.endsWith(u'\n'))
+            report += u'\n';
+        report += u'\n' + analysis::AnalysisText(*findings, AnalysisLanguage(options.language));
+    }
     if (!report.endsWith(QLatin1Char('\n')))
         report += QLatin1Char('\n');
     return report.toUtf8();
 }
 
-// The JSON object of one file's facts, or nothing when it cannot be loaded.
-std::optional<QByteArray> JsonOf(CVeltraDoc& document, const QString& file, bool decode)
+// The JSON object of one file's facts (and findings), or nothing when it cannot be loaded.
+std::optional<QByteArray> JsonOf(CVeltraDoc& document, const QString& file,
+                                 const InfoOptions& options)
 {
-    if (!Load(document, file, decode))
+    if (!Load(document, file, options.decode))
         return std::nullopt;
     const std::optional<info::ImageFacts> facts =
         info::GatherImageFacts(document.image(), info::RawValues::Kept);
     if (!facts)
         return std::nullopt;
-    return QJsonDocument(FactsJson(file, *facts)).toJson(QJsonDocument::Indented);
+    QJsonObject object = FactsJson(file, *facts);
+    if (options.analyze) {
+        const std::optional<analysis::FileAnalysis> findings =
+            AnalysisOf(document, file, *facts, options.language);
+        if (!findings)
+            return std::nullopt;
+        object.insert(QStringLiteral("analysis"), analysis::AnalysisJson(*findings));
+    }
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
 int RunReports(const InfoOptions& options, std::FILE* out, std::FILE* err)
@@ -69,8 +117,8 @@ int RunReports(const InfoOptions& options, std::FILE* out, std::FILE* err)
     for (const QString& file : options.files) {
         std::optional<QByteArray> output;
         try {
-            output = options.json ? JsonOf(document, file, options.decode)
-                                  : ReportOf(document, file, options.decode);
+            output = options.json ? JsonOf(document, file, options)
+                                  : ReportOf(document, file, options);
         } catch (const std::bad_alloc&) {
             // A report too large for the memory left: this file fails, the next is tried.
             output.reset();
@@ -119,6 +167,8 @@ InfoOptions ParseInfoArguments(const QStringList& arguments)
             options.decode = true;
         } else if (argument == QLatin1String("--json")) {
             options.json = true;
+        } else if (argument == QLatin1String("--analyze")) {
+            options.analyze = true;
         } else if (argument == QLatin1String("--help")) {
             options.help = true;
         } else if (argument == QLatin1String("--version")) {

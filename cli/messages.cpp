@@ -13,6 +13,7 @@ constexpr Messages kChinese{
     "\n"
     "  --decode   同时解码像素（如窗口所做），像素无法解码的文件视为加载失败\n"
     "  --json     以 JSON 输出同样的信息：每个文件一个对象，多个文件时为一个数组\n"
+    "  --analyze  在报告之后列出分析：文件隐藏了什么、是怎样制作的\n"
     "  --help     显示此帮助并退出\n"
     "  --version  显示版本并退出\n",
     "veltra-info: 无法识别的选项 “%1”",
@@ -29,6 +30,7 @@ constexpr Messages kEnglish{
     "  --decode   also decode the pixels, as the window does; a file whose pixels\n"
     "             cannot be decoded counts as one that could not be loaded\n"
     "  --json     print the same facts as JSON: one object per file, an array for several\n"
+    "  --analyze  after each report, list findings: what the file hides and how it was made\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n",
     "veltra-info: unrecognised option '%1'",

@@ -10,7 +10,7 @@
 # own, as a camera writes them (-qtables), so that no quality reproduces them.
 #
 # The generated files are committed, so the tests never need cjpeg.
-# Needs cjpeg (libjpeg-turbo-progs). Run from anywhere: scripts/make_analysis_fixtures.sh
+# Needs cjpeg (libjpeg-turbo-progs), convert (imagemagick) and exiftool. Run from anywhere: scripts/make_analysis_fixtures.sh
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -61,6 +61,23 @@ cat > "$work/own_tables.txt" <<'TABLES'
 TABLES
 cjpeg -qtables "$work/own_tables.txt" -qslots 0,1 -sample 2x2 -optimize \
   -outfile "$out/own_tables_420.jpg" "$picture"
+
+# Thumbnails: a 96 x 64 picture (red to blue, left to right) carrying in its Exif block a
+# thumbnail of itself, and the same picture carrying a thumbnail of another one (a
+# checkerboard), as an edit that leaves the old thumbnail behind does. The second also
+# declares Exif pixel dimensions the picture does not have.
+convert -size 64x96 gradient:red-blue -rotate -90 "$work/picture.ppm"
+convert "$work/picture.ppm" -resize 48x32 "$work/same.ppm"
+convert -size 48x32 pattern:checkerboard -fill black -draw "rectangle 0,0 23,15" "$work/other.ppm"
+cjpeg -quality 90 -optimize -outfile "$work/picture.jpg" "$work/picture.ppm"
+cjpeg -quality 90 -optimize -outfile "$work/same.jpg" "$work/same.ppm"
+cjpeg -quality 90 -optimize -outfile "$work/other.jpg" "$work/other.ppm"
+cp "$work/picture.jpg" "$out/thumbnail_of_itself.jpg"
+exiftool -q -overwrite_original "-ThumbnailImage<=$work/same.jpg" -ExifImageWidth=96 \
+  -ExifImageHeight=64 "$out/thumbnail_of_itself.jpg"
+cp "$work/picture.jpg" "$out/thumbnail_of_another_picture.jpg"
+exiftool -q -overwrite_original "-ThumbnailImage<=$work/other.jpg" -ExifImageWidth=1920 \
+  -ExifImageHeight=1280 "$out/thumbnail_of_another_picture.jpg"
 
 ls -l "$out"
 if command -v exiftool > /dev/null; then

@@ -162,6 +162,26 @@ TEST(JsonTest, ANameThatLiesAndAFileThatFails)
                            {QStringLiteral("error"), missing + QStringLiteral(": cannot be loaded")}}));
 }
 
+// --analyze adds the findings after the report, in the user's language, or as "analysis".
+TEST(JsonTest, AnalysisInTextAndJson)
+{
+    const QString lying = QStringLiteral(VELTRA_FIXTURES_DIR "/png_named_as.jpg");
+    const ProgramRun chinese = RunInfo({QStringLiteral("--analyze"), lying});
+    EXPECT_EQ(chinese.exitCode, 0);
+    EXPECT_TRUE(chinese.out.contains(QStringLiteral(
+        "\n\n分析：\n 名称与内容：内容是 PNG 文件，适合的扩展名：png；文件名的扩展名“jpg”与内容不符\n")))
+        << chinese.out.toStdString();
+    EXPECT_TRUE(chinese.out.startsWith(RunInfo({lying}).out));
+    const ProgramRun english = RunInfo({QStringLiteral("--analyze"), lying}, QStringLiteral("C.UTF-8"));
+    EXPECT_TRUE(english.out.contains(QStringLiteral("\nAnalysis:\n Name and content: the content is a PNG file")));
+
+    const ProgramRun json = RunInfo({QStringLiteral("--json"), QStringLiteral("--analyze"), lying});
+    const QJsonObject facts = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    EXPECT_FALSE(facts[u"analysis"][u"name"][u"extension"][u"matches"].toBool(true));
+    EXPECT_TRUE(facts[u"analysis"][u"trailing_data"][u"none"].isObject());
+    EXPECT_FALSE(RunInfo({QStringLiteral("--json"), lying}).out.contains(u"analysis"));
+}
+
 // exiftool's -n values are the reference: signed decimal degrees and metres.
 TEST(JsonTest, GpsDecimalsAgreeWithExiftool)
 {

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Runs veltra-info, with and without --decode, on every hostile file and checks the promise:
+"""Runs veltra-info on every hostile file (as it is, with --decode, and with everything:
+--decode --analyze --json) and checks the promise:
 each file ends in its report (exit 0) or its failure line (exit 1), within 2 s, within the
 memory its budget allows, with nothing on standard error but the failure line.
 
@@ -105,7 +106,7 @@ def main():
     for path in files:
         size = os.path.getsize(path) if os.path.isfile(path) and not os.path.islink(path) else 0
         allowed = baseline + PIXEL_COPIES * pixel_budget(size) + ITEM_COPIES * ITEM_BUDGET
-        for mode in ([], ["--decode"]):
+        for mode in ([], ["--decode"], ["--decode", "--analyze", "--json"]):
             label = " ".join(mode + [os.path.basename(path)])
             status, seconds, peak, stderr = run([veltra_info, *mode, path])
             if status is None:
@@ -125,7 +126,7 @@ def main():
             slowest = max(slowest, (seconds, label))
             largest = max(largest, (peak, label))
 
-    print(f"check_hostile_files: {len(files)} files, each with and without --decode; "
+    print(f"check_hostile_files: {len(files)} files, each in three modes; "
           f"slowest {slowest[0]:.2f} s ({slowest[1]}), largest peak {largest[0] >> 20} MiB "
           f"({largest[1]}), program alone {baseline >> 20} MiB")
     for failure in failures:

@@ -1,0 +1,28 @@
+#pragma once
+
+// What every group of findings uses: the sentence in the user's language, and the items.
+
+#include "analysis/file_analysis.h"
+#include "imaging/gdiplus_types.h"
+#include "imaging/property_tags.h"
+
+#include <QString>
+
+#include <algorithm>
+
+namespace veltra::analysis {
+
+inline QString Say(Language language, const QString& chinese, const QString& english)
+{
+    return language == Language::Chinese ? chinese : english;
+}
+
+// The item of that id, the first when there are several, or null.
+inline const info::PropertyFact* FindProperty(const info::ImageFacts& facts, imaging::PROPID id)
+{
+    const auto found = std::find_if(facts.properties.begin(), facts.properties.end(),
+                                    [id](const info::PropertyFact& fact) { return fact.id == id; });
+    return found == facts.properties.end() ? nullptr : &*found;
+}
+
+}  // namespace veltra::analysis

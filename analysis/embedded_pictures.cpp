@@ -1,0 +1,225 @@
+#include "embedded_pictures.h"
+
+#include "analysis_support.h"
+#include "imaging/gdiplus.h"
+#include "imaging/image_handles.h"
+
+#include <QJsonArray>
+#include <QStringList>
+
+#include <QRectF>
+
+#include <algorithm>
+#include <cmath>
+
+namespace veltra::analysis {
+
+namespace {
+
+using namespace imaging;
+
+struct Size {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+Size SizeOf(GpImage* image)
+{
+    Size size;
+    if (GdipGetImageWidth(image, &size.width) != Ok || GdipGetImageHeight(image, &size.height) != Ok)
+        return {};
+    return size;
+}
+
+// The source rectangle of a small picture (a thumbnail) drawn into a new bitmap of that size.
+ImagePtr Shrunk(GpImage* picture, const QRectF& source, int width, int height)
+{
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &bitmap) != Ok)
+        return nullptr;
+    ImagePtr shrunk(bitmap);
+    GpGraphics* graphics = nullptr;
+    if (GdipGetImageGraphicsContext(bitmap, &graphics) != Ok)
+        return nullptr;
+    const GraphicsPtr holder(graphics);
+    if (GdipDrawImageRectRect(graphics, picture, 0, 0, REAL(width), REAL(height), REAL(source.x()),
+                              REAL(source.y()), REAL(source.width()), REAL(source.height()),
+                              UnitPixel) != Ok)
+        return nullptr;
+    return shrunk;
+}
+
+QString MpfTypeName(std::uint32_t attributes)
+{
+    switch (attributes & 0xFFFFFF) {
+    case 0x030000: return QStringLiteral("primary");
+    case 0x010001: return QStringLiteral("large_thumbnail_vga");
+    case 0x010002: return QStringLiteral("large_thumbnail_full_hd");
+    case 0x020001: return QStringLiteral("panorama");
+    case 0x020002: return QStringLiteral("disparity");
+    case 0x020003: return QStringLiteral("multi_angle");
+    default: return QStringLiteral("other");
+    }
+}
+
+void AddExifThumbnail(GpImage* picture, const info::ImageFacts& facts, Language language,
+                      std::vector<Finding>& findings)
+{
+    const info::PropertyFact* data = FindProperty(facts, PropertyTagThumbnailData);
+    if (!data || data->bytes.isEmpty())
+        return;
+    GpBitmap* decoded = nullptr;
+    if (CreateBitmapFromBytes(data->bytes, &decoded) != Ok || GdipImageForceDecode(decoded) != Ok) {
+        if (decoded)
+            GdipDisposeImage(decoded);
+        findings.push_back(Finding{
+            Topic::Embedded, QStringLiteral("exif_thumbnail"),
+            Say(language, QStringLiteral("Exif 缩略图（%1 字节）无法解码").arg(data->bytes.size()),
+                QStringLiteral("an Exif thumbnail of %1 bytes that cannot be decoded").arg(data->bytes.size())),
+            QJsonObject{{QStringLiteral("bytes"), qint64(data->bytes.size())},
+                        {QStringLiteral("decoded"), false}}});
+        return;
+    }
+    const ImagePtr thumbnail(decoded);
+    QByteArray format;
+    GetImageContentFormat(thumbnail.get(), &format);
+    const Size thumbnailSize = SizeOf(thumbnail.get());
+    QJsonObject json{{QStringLiteral("bytes"), qint64(data->bytes.size())},
+                     {QStringLiteral("decoded"), true},
+                     {QStringLiteral("format"), QString::fromLatin1(format)},
+                     {QStringLiteral("width"), qint64(thumbnailSize.width)},
+                     {QStringLiteral("height"), qint64(thumbnailSize.height)}};
+    QString chinese = QStringLiteral("Exif 缩略图：%1，%2x%3")
+                          .arg(QString::fromLatin1(format).toUpper())
+                          .arg(thumbnailSize.width).arg(thumbnailSize.height);
+    QString english = QStringLiteral("Exif thumbnail: %1, %2x%3")
+                          .arg(QString::fromLatin1(format).toUpper())
+                          .arg(thumbnailSize.width).arg(thumbnailSize.height);
+
+    // Compared upright: the thumbnail is stored as the picture is, so it takes the same turn.
+    GdipImageRotateFlip(thumbnail.get(), facts.turn);
+    const Size turned = SizeOf(thumbnail.get());
+    if (turned.width > 0 && turned.height > 0 && facts.width > 0 && facts.height > 0) {
+        const double thumbnailAspect = double(turned.width) / turned.height;
+        const double pictureAspect = double(facts.width) / facts.height;
+        json.insert(QStringLiteral("aspect_ratio"), thumbnailAspect);
+        json.insert(QStringLiteral("picture_aspect_ratio"), pictureAspect);
+        chinese += QStringLiteral("；宽高比 %1，图片为 %2").arg(thumbnailAspect, 0, 'f', 2).arg(pictureAspect, 0, 'f', 2);
+        english += QStringLiteral("; aspect ratio %1, the picture's %2").arg(thumbnailAspect, 0, 'f', 2).arg(pictureAspect, 0, 'f', 2);
+        if (std::abs(thumbnailAspect / pictureAspect - 1.0) > 0.05) {
+            chinese += QStringLiteral("（缩略图常被补成 4:3，带黑边）");
+            english += QStringLiteral(" (thumbnails are often padded to 4:3 with bars)");
+        }
+    }
+    if (const std::optional<double> difference = ThumbnailDifference(picture, thumbnail.get())) {
+        json.insert(QStringLiteral("mean_difference"), *difference);
+        const QString amount = QString::number(*difference, 'f', 1);
+        if (*difference <= kSamePicture) {
+            json.insert(QStringLiteral("agrees"), true);
+            chinese += QStringLiteral("；与缩小后的图片平均相差 %1（0–255）：显示的是同一画面").arg(amount);
+            english += QStringLiteral("; mean difference from the picture shrunk to its size %1 (0–255): it shows the same picture").arg(amount);
+        } else if (*difference >= kDifferentPicture) {
+            json.insert(QStringLiteral("agrees"), false);
+            chinese += QStringLiteral("；与缩小后的图片平均相差 %1（0–255）：显示的是另一幅画面或另一种取景，这是编辑过的典型痕迹").arg(amount);
+            english += QStringLiteral("; mean difference from the picture shrunk to its size %1 (0–255): it shows another picture or another framing, a classic trace of editing").arg(amount);
+        } else {
+            json.insert(QStringLiteral("agrees"), QJsonValue::Null);
+            chinese += QStringLiteral("；与缩小后的图片平均相差 %1（0–255）：明显不同（颜色、取景或内容）").arg(amount);
+            english += QStringLiteral("; mean difference from the picture shrunk to its size %1 (0–255): it differs noticeably (colours, framing or content)").arg(amount);
+        }
+    }
+    findings.push_back(Finding{Topic::Embedded, QStringLiteral("exif_thumbnail"),
+                               Say(language, chinese, english), json});
+}
+
+}  // namespace
+
+std::optional<double> ThumbnailDifference(GpImage* picture, GpImage* thumbnail)
+{
+    const Size pictureSize = SizeOf(picture);
+    const Size thumbnailSize = SizeOf(thumbnail);
+    if (pictureSize.width == 0 || pictureSize.height == 0 || thumbnailSize.width == 0 ||
+        thumbnailSize.height == 0)
+        return std::nullopt;
+    // The centred part of the thumbnail that has the picture's shape.
+    const double aspect = double(pictureSize.width) / pictureSize.height;
+    double width = thumbnailSize.width;
+    double height = width / aspect;
+    if (height > thumbnailSize.height) {
+        height = thumbnailSize.height;
+        width = height * aspect;
+    }
+    const QRectF region((thumbnailSize.width - width) / 2, (thumbnailSize.height - height) / 2,
+                        width, height);
+    // Both are compared at a few dozen pixels across, where a camera's own sharpening, a
+    // pixel of shift or JPEG noise no longer count, and another scene still does.
+    const int across = std::max(1, int(std::lround(std::min(width, kComparedWidth))));
+    const int down = std::max(1, int(std::lround(across / aspect)));
+    GpBitmap* shrunkPicture = nullptr;
+    if (GetImageShrunk(picture, across, down, &shrunkPicture) != Ok)
+        return std::nullopt;
+    const ImagePtr ours(shrunkPicture);
+    const ImagePtr theirs = Shrunk(thumbnail, region, across, down);
+    if (!ours || !theirs)
+        return std::nullopt;
+    double total = 0;
+    for (int y = 0; y < down; ++y) {
+        for (int x = 0; x < across; ++x) {
+            ARGB a = 0;
+            ARGB b = 0;
+            if (GdipBitmapGetPixel(ours.get(), x, y, &a) != Ok ||
+                GdipBitmapGetPixel(theirs.get(), x, y, &b) != Ok)
+                return std::nullopt;
+            for (int shift : {16, 8, 0})
+                total += std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF));
+        }
+    }
+    return total / (3.0 * across * down);
+}
+
+void AddEmbeddedPictureFindings(GpImage* picture, const info::ImageFacts& facts,
+                                const FileStructure& structure, Language language,
+                                std::vector<Finding>& findings)
+{
+    const std::size_t before = findings.size();
+    AddExifThumbnail(picture, facts, language, findings);
+
+    if (!structure.mpfPictures.empty()) {
+        QJsonArray pictures;
+        QStringList sizes;
+        for (const MpfPicture& mpf : structure.mpfPictures) {
+            pictures.append(QJsonObject{{QStringLiteral("type"), MpfTypeName(mpf.attributes)},
+                                        {QStringLiteral("bytes"), qint64(mpf.size)},
+                                        {QStringLiteral("offset"), qint64(mpf.offset)}});
+            sizes << QString::number(mpf.size);
+        }
+        const qsizetype count = qsizetype(structure.mpfPictures.size());
+        findings.push_back(Finding{
+            Topic::Embedded, QStringLiteral("mpf"),
+            Say(language,
+                QStringLiteral("多图格式（MPF）索引：%1 张图片，字节数 %2").arg(count).arg(sizes.join(QStringLiteral("、"))),
+                QStringLiteral("Multi-Picture Format (MPF) index: %1 pictures of %2 bytes").arg(count).arg(sizes.join(QStringLiteral(", ")))),
+            QJsonObject{{QStringLiteral("count"), count}, {QStringLiteral("pictures"), pictures}}});
+    }
+
+    if (structure.photoshopThumbnail) {
+        const PhotoshopThumbnail& thumbnail = *structure.photoshopThumbnail;
+        findings.push_back(Finding{
+            Topic::Embedded, QStringLiteral("photoshop_thumbnail"),
+            Say(language, QStringLiteral("Photoshop 缩略图：%1x%2").arg(thumbnail.width).arg(thumbnail.height),
+                QStringLiteral("Photoshop thumbnail: %1x%2").arg(thumbnail.width).arg(thumbnail.height)),
+            QJsonObject{{QStringLiteral("width"), thumbnail.width},
+                        {QStringLiteral("height"), thumbnail.height},
+                        {QStringLiteral("bytes"), qint64(thumbnail.jpeg.size())}}});
+    }
+
+    if (findings.size() == before) {
+        findings.push_back(Finding{
+            Topic::Embedded, QStringLiteral("none"),
+            Say(language, QStringLiteral("没有内嵌的缩略图或其他图片"),
+                QStringLiteral("no embedded thumbnail or other picture")),
+            QJsonObject{}});
+    }
+}
+
+}  // namespace veltra::analysis
