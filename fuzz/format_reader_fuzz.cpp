@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to one format's reader (the format chosen when the target is built):
-// its one pass over the file, its decoder's look at the header, and its decoder, under the
-// service's real pixel budget. Beyond not crashing, the facts must keep the shape every
-// caller relies on.
+// its one pass over the file, its walk of the file's structure, its decoder's look at the
+// header, and its decoder, under the service's real pixel budget. Beyond not crashing, the
+// facts must keep the shape every caller relies on.
 
 #include "formats/format_registry.h"
 
@@ -50,6 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FormatReader& reader = Reader();
     const FileFacts facts = reader.read(bytes);
     CheckFacts(facts);
+    FileStructure structure;
+    structure.fileSize = bytes.size();
+    if (reader.structure)
+        reader.structure(bytes, &structure);
+    if (structure.pictureEnd && (*structure.pictureEnd < 0 || *structure.pictureEnd > bytes.size()))
+        std::abort();  // the end lies inside the file
     FrameHeader header;
     if (ProbeFirstFrame(reader, bytes, facts, &header) != Ok || facts.tooLittleDataForDeclaredSize)
         return 0;

@@ -3,9 +3,12 @@
 // picture), paints with and without a tiled watermark (which decode the pixels), and the JPEG
 // export, all under the service's real limits.
 
+#include "analysis/file_analysis.h"
 #include "document/document_prompts.h"
 #include "document/veltra_doc.h"
+#include "imaging/file_structure.h"
 #include "imaging/gdiplus.h"
+#include "info/image_facts.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -16,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -80,6 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QString second;
     document.GetImageInfo(first);
     document.GetImageInfo(second);
+    // What --analyze adds: the file's structure walked again, the thumbnail compared.
+    if (const std::optional<veltra::info::ImageFacts> facts =
+            veltra::info::GatherImageFacts(document.image(), veltra::info::RawValues::Kept)) {
+        veltra::imaging::FileStructure structure;
+        if (veltra::imaging::ReadFileStructure(environment.input, &structure) == veltra::imaging::Ok) {
+            const veltra::analysis::FileAnalysis findings = veltra::analysis::AnalyseFile(
+                environment.input, document.image(), *facts, structure,
+                veltra::analysis::Language::English);
+            veltra::analysis::AnalysisJson(findings);
+        }
+    }
     Paint(document);
     document.OnWatermarkLoad();
     document.OnWatermarkTile();

@@ -11,20 +11,6 @@
 
 namespace veltra::imaging {
 
-inline void AppendLittle16(QByteArray& bytes, std::uint16_t value)
-{
-    char buffer[2];
-    qToLittleEndian(value, buffer);
-    bytes.append(buffer, 2);
-}
-
-inline void AppendLittle32(QByteArray& bytes, std::uint32_t value)
-{
-    char buffer[4];
-    qToLittleEndian(value, buffer);
-    bytes.append(buffer, 4);
-}
-
 inline void Append16(QByteArray& bytes, std::uint16_t value, ByteOrder order)
 {
     char buffer[2];
@@ -43,6 +29,16 @@ inline void Append32(QByteArray& bytes, std::uint32_t value, ByteOrder order)
     else
         qToBigEndian(value, buffer);
     bytes.append(buffer, 4);
+}
+
+inline void AppendLittle16(QByteArray& bytes, std::uint16_t value)
+{
+    Append16(bytes, value, ByteOrder::Little);
+}
+
+inline void AppendLittle32(QByteArray& bytes, std::uint32_t value)
+{
+    Append32(bytes, value, ByteOrder::Little);
 }
 
 inline QByteArray Little16(std::uint16_t value)

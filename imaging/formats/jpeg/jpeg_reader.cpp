@@ -16,10 +16,6 @@
 namespace veltra::imaging {
 namespace {
 
-constexpr std::uint8_t kMarkerApp0 = 0xE0;
-constexpr std::uint8_t kMarkerApp1 = 0xE1;
-constexpr std::uint8_t kMarkerDqt = 0xDB;
-constexpr std::uint8_t kMarkerCom = 0xFE;
 
 constexpr int kCoefficients = 64;
 
@@ -147,15 +143,15 @@ JpegSegments WalkSegments(QByteArrayView file)
             found.pixelFormat = PixelFormatOfComponents(payload);
             found.blocks = BlocksDeclared(payload);
             found.arithmetic = IsArithmeticFrame(segment.marker);
-        } else if (segment.marker == kMarkerApp0 && !found.jfifSeen && payload.size() >= 12 &&
+        } else if (segment.marker == kJpegMarkerApp0 && !found.jfifSeen && payload.size() >= 12 &&
             payload.first(5) == QByteArrayView("JFIF\0", 5)) {
             found.jfifSeen = true;
             found.jfifDensity = JfifDensity(payload);
-        } else if (segment.marker == kMarkerApp1 && !found.exif && payload.startsWith(kExifPrefix)) {
+        } else if (segment.marker == kJpegMarkerApp1 && !found.exif && payload.startsWith(kExifPrefix)) {
             found.exif = payload.sliced(kExifPrefix.size());
-        } else if (segment.marker == kMarkerCom && !found.comment) {
+        } else if (segment.marker == kJpegMarkerCom && !found.comment) {
             found.comment = payload;
-        } else if (segment.marker == kMarkerDqt) {
+        } else if (segment.marker == kJpegMarkerDqt) {
             ReadQuantisationTables(payload, found);
         }
         return true;

@@ -11,6 +11,16 @@
 
 namespace veltra::imaging {
 
+// The markers the readers look for.
+inline constexpr std::uint8_t kJpegMarkerApp0 = 0xE0;   // JFIF
+inline constexpr std::uint8_t kJpegMarkerApp1 = 0xE1;   // Exif, XMP
+inline constexpr std::uint8_t kJpegMarkerApp2 = 0xE2;   // ICC profile, MPF
+inline constexpr std::uint8_t kJpegMarkerApp11 = 0xEB;  // JUMBF (Content Credentials)
+inline constexpr std::uint8_t kJpegMarkerApp13 = 0xED;  // Photoshop resources
+inline constexpr std::uint8_t kJpegMarkerDqt = 0xDB;
+inline constexpr std::uint8_t kJpegMarkerDri = 0xDD;
+inline constexpr std::uint8_t kJpegMarkerCom = 0xFE;
+
 // A quantisation table is stored in zig-zag order; entry k of the stored table belongs at
 // row-major position kJpegNaturalOrder[k] of the 8 x 8 block.
 inline constexpr std::array<std::uint8_t, 64> kJpegNaturalOrder{

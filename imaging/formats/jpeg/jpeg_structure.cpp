@@ -11,14 +11,6 @@
 namespace veltra::imaging {
 namespace {
 
-constexpr std::uint8_t kMarkerApp0 = 0xE0;
-constexpr std::uint8_t kMarkerApp1 = 0xE1;
-constexpr std::uint8_t kMarkerApp2 = 0xE2;
-constexpr std::uint8_t kMarkerApp11 = 0xEB;
-constexpr std::uint8_t kMarkerApp13 = 0xED;
-constexpr std::uint8_t kMarkerDqt = 0xDB;
-constexpr std::uint8_t kMarkerDri = 0xDD;
-
 constexpr QByteArrayView kXmpPrefix("http://ns.adobe.com/xap/1.0/\0", 29);
 constexpr QByteArrayView kIccPrefix("ICC_PROFILE\0", 12);
 constexpr QByteArrayView kMpfPrefix("MPF\0", 4);
@@ -132,31 +124,31 @@ void ReadJpegStructure(QByteArrayView file, FileStructure* out)
         if (IsJpegFrameHeader(segment.marker)) {
             if (!out->frame)
                 out->frame = ReadFrame(segment.marker, payload);
-        } else if (segment.marker == kMarkerDqt) {
+        } else if (segment.marker == kJpegMarkerDqt) {
             ReadQuantisationTables(payload, out);
-        } else if (segment.marker == kMarkerDri && payload.size() >= 2) {
+        } else if (segment.marker == kJpegMarkerDri && payload.size() >= 2) {
             if (!out->restartInterval)
                 out->restartInterval = ReadBig16(payload, 0);
-        } else if (segment.marker == kMarkerApp0 && payload.size() >= 12 &&
+        } else if (segment.marker == kJpegMarkerApp0 && payload.size() >= 12 &&
                    payload.startsWith(QByteArrayView("JFIF\0", 5))) {
             if (!out->jfifDensity)
                 out->jfifDensity = std::array<int, 3>{ByteAt(payload, 7), ReadBig16(payload, 8),
                                                       ReadBig16(payload, 10)};
-        } else if (segment.marker == kMarkerApp1 && payload.startsWith(kXmpPrefix)) {
+        } else if (segment.marker == kJpegMarkerApp1 && payload.startsWith(kXmpPrefix)) {
             const QByteArrayView packet = payload.sliced(kXmpPrefix.size());
             if (out->xmp.isEmpty() && budget.take(packet.size()))
                 out->xmp = packet.toByteArray();
-        } else if (segment.marker == kMarkerApp2 && payload.startsWith(kIccPrefix) &&
+        } else if (segment.marker == kJpegMarkerApp2 && payload.startsWith(kIccPrefix) &&
                    payload.size() >= kIccPrefix.size() + 2) {
             iccChunks.try_emplace(ByteAt(payload, kIccPrefix.size()),
                                   payload.sliced(kIccPrefix.size() + 2));
-        } else if (segment.marker == kMarkerApp2 && payload.startsWith(kMpfPrefix)) {
+        } else if (segment.marker == kJpegMarkerApp2 && payload.startsWith(kMpfPrefix)) {
             if (out->mpfPictures.empty())
                 out->mpfPictures = ReadMpfPictures(payload.sliced(kMpfPrefix.size()));
-        } else if (segment.marker == kMarkerApp11) {
+        } else if (segment.marker == kJpegMarkerApp11) {
             if (budget.take(payload.size()))
                 out->app11Payloads.push_back(payload.toByteArray());
-        } else if (segment.marker == kMarkerApp13 && payload.startsWith(kPhotoshopPrefix)) {
+        } else if (segment.marker == kJpegMarkerApp13 && payload.startsWith(kPhotoshopPrefix)) {
             if (!out->photoshopThumbnail)
                 out->photoshopThumbnail =
                     ReadPhotoshopThumbnail(payload.sliced(kPhotoshopPrefix.size()), budget);
