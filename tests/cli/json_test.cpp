@@ -203,8 +203,11 @@ TEST(JsonTest, GpsDecimalsAgreeWithExiftool)
         reference[value[u"SourceFile"].toString()] = value.toObject();
 
     const ProgramRun run = RunInfo(QStringList{QStringLiteral("--json")} + files);
+    // One file gives one object, several an array of them.
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8());
+    const QJsonArray objects = document.isArray() ? document.array() : QJsonArray{document.object()};
     int compared = 0;
-    for (const QJsonValue& value : QJsonDocument::fromJson(run.out.toUtf8()).array()) {
+    for (const QJsonValue& value : objects) {
         const QJsonObject& expected = reference[value[u"path"].toString()];
         const QJsonValue gps = value[u"gps"];
         for (const auto& [ours, theirs] : {std::pair{u"latitude", u"GPSLatitude"},
