@@ -3,7 +3,6 @@
 #include "analysis_support.h"
 
 #include <QDateTime>
-#include <QtEndian>
 
 #include <cmath>
 
@@ -19,9 +18,9 @@ std::optional<std::uint32_t> FirstUnsigned(const info::PropertyFact* fact)
     if (!fact)
         return std::nullopt;
     if (fact->type == PropertyTagTypeShort && fact->bytes.size() >= 2)
-        return qFromLittleEndian<std::uint16_t>(fact->bytes.constData());
+        return LittleEndianAt(fact->bytes, 0, 2);
     if (fact->type == PropertyTagTypeLong && fact->bytes.size() >= 4)
-        return qFromLittleEndian<std::uint32_t>(fact->bytes.constData());
+        return LittleEndianAt(fact->bytes, 0, 4);
     return std::nullopt;
 }
 
@@ -30,8 +29,8 @@ std::optional<double> Rational(const info::PropertyFact* fact, int index)
 {
     if (!fact || fact->type != PropertyTagTypeRational || fact->bytes.size() < 8 * (index + 1))
         return std::nullopt;
-    const auto numerator = qFromLittleEndian<std::uint32_t>(fact->bytes.constData() + 8 * index);
-    const auto denominator = qFromLittleEndian<std::uint32_t>(fact->bytes.constData() + 8 * index + 4);
+    const std::uint32_t numerator = LittleEndianAt(fact->bytes, 8 * index, 4);
+    const std::uint32_t denominator = LittleEndianAt(fact->bytes, 8 * index + 4, 4);
     if (denominator == 0)
         return std::nullopt;
     return double(numerator) / double(denominator);
