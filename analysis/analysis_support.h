@@ -5,12 +5,10 @@
 #include "analysis/file_analysis.h"
 #include "imaging/gdiplus_types.h"
 #include "imaging/property_tags.h"
+#include "info/property_facts.h"
 
-#include <QByteArrayView>
 #include <QString>
 
-#include <algorithm>
-#include <cstdint>
 
 namespace veltra::analysis {
 
@@ -19,22 +17,10 @@ inline QString Say(Language language, const QString& chinese, const QString& eng
     return language == Language::Chinese ? chinese : english;
 }
 
-// An unsigned little-endian number of `size` bytes (at most 4) at `offset`; callers check
-// the bounds. Byte by byte, so that no read can reach past the value.
-inline std::uint32_t LittleEndianAt(QByteArrayView bytes, qsizetype offset, int size)
-{
-    std::uint32_t value = 0;
-    for (int index = size - 1; index >= 0; --index)
-        value = value << 8 | static_cast<std::uint8_t>(bytes[offset + index]);
-    return value;
-}
-
 // The item of that id, the first when there are several, or null.
 inline const info::PropertyFact* FindProperty(const info::ImageFacts& facts, imaging::PROPID id)
 {
-    const auto found = std::find_if(facts.properties.begin(), facts.properties.end(),
-                                    [id](const info::PropertyFact& fact) { return fact.id == id; });
-    return found == facts.properties.end() ? nullptr : &*found;
+    return info::FindPropertyFact(facts.properties, id);
 }
 
 }  // namespace veltra::analysis

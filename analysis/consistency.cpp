@@ -12,28 +12,12 @@ namespace {
 
 using namespace imaging;
 
-// The first value of a SHORT or LONG item.
-std::optional<std::uint32_t> FirstUnsigned(const info::PropertyFact* fact)
-{
-    if (!fact)
-        return std::nullopt;
-    if (fact->type == PropertyTagTypeShort && fact->bytes.size() >= 2)
-        return LittleEndianAt(fact->bytes, 0, 2);
-    if (fact->type == PropertyTagTypeLong && fact->bytes.size() >= 4)
-        return LittleEndianAt(fact->bytes, 0, 4);
-    return std::nullopt;
-}
-
-// The rational at `index` of a RATIONAL item, when its denominator is not zero.
+// The rational at `index` of a RATIONAL item: resolutions and GPS times are unsigned.
 std::optional<double> Rational(const info::PropertyFact* fact, int index)
 {
-    if (!fact || fact->type != PropertyTagTypeRational || fact->bytes.size() < 8 * (index + 1))
+    if (!fact || fact->type != PropertyTagTypeRational)
         return std::nullopt;
-    const std::uint32_t numerator = LittleEndianAt(fact->bytes, 8 * index, 4);
-    const std::uint32_t denominator = LittleEndianAt(fact->bytes, 8 * index + 4, 4);
-    if (denominator == 0)
-        return std::nullopt;
-    return double(numerator) / double(denominator);
+    return info::RationalAt(fact, index);
 }
 
 QString AsciiValue(const info::PropertyFact* fact)
@@ -44,8 +28,8 @@ QString AsciiValue(const info::PropertyFact* fact)
 void CheckPixelDimensions(const info::ImageFacts& facts, Language language,
                           std::vector<Finding>& findings)
 {
-    const std::optional<std::uint32_t> width = FirstUnsigned(FindProperty(facts, PropertyTagExifPixXDim));
-    const std::optional<std::uint32_t> height = FirstUnsigned(FindProperty(facts, PropertyTagExifPixYDim));
+    const std::optional<std::uint32_t> width = info::FirstUnsigned(FindProperty(facts, PropertyTagExifPixXDim));
+    const std::optional<std::uint32_t> height = info::FirstUnsigned(FindProperty(facts, PropertyTagExifPixYDim));
     if (!width || !height)
         return;
     const bool agrees = *width == facts.storedWidth && *height == facts.storedHeight;
@@ -66,7 +50,7 @@ void CheckThumbnailOrientation(const info::ImageFacts& facts, Language language,
                                std::vector<Finding>& findings)
 {
     const std::optional<std::uint32_t> thumbnail =
-        FirstUnsigned(FindProperty(facts, PropertyTagThumbnailOrientation));
+        info::FirstUnsigned(FindProperty(facts, PropertyTagThumbnailOrientation));
     if (!thumbnail || facts.orientation == 0)
         return;
     const bool agrees = *thumbnail == facts.orientation;
@@ -91,7 +75,7 @@ void CheckDensity(const info::ImageFacts& facts, const FileStructure& structure,
     if ((unit != 1 && unit != 2) || !exifX || !exifY)
         return;
     const double perInch = unit == 2 ? 2.54 : 1.0;
-    const std::uint32_t exifUnit = FirstUnsigned(FindProperty(facts, PropertyTagResolutionUnit)).value_or(2);
+    const std::uint32_t exifUnit = info::FirstUnsigned(FindProperty(facts, PropertyTagResolutionUnit)).value_or(2);
     const double exifPerInch = exifUnit == 3 ? 2.54 : 1.0;
     const double jx = jfifX * perInch;
     const double jy = jfifY * perInch;

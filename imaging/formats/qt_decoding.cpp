@@ -88,17 +88,27 @@ struct QtReader {
     QImageReader reader;
 };
 
+// Whether the decoder reads the input, and a frame whose declared size (when it declares one)
+// fits the file's pixel budget.
+GpStatus Accepts(QImageReader& reader, QByteArrayView file, QSize* size)
+{
+    if (!reader.canRead())
+        return UnknownImageFormat;
+    *size = reader.size();
+    if (size->isValid() && !WithinPixelBudget(*size, PixelBudgetFor(file.size())))
+        return OutOfMemory;
+    return Ok;
+}
+
 }  // namespace
 
 GpStatus DecodeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArray& decoder,
                       QImage* pixels)
 {
     QtReader qt(file, facts, decoder);
-    if (!qt.reader.canRead())
-        return UnknownImageFormat;
-    const QSize size = qt.reader.size();
-    if (size.isValid() && !WithinPixelBudget(size, PixelBudgetFor(file.size())))
-        return OutOfMemory;
+    QSize size;
+    if (const GpStatus status = Accepts(qt.reader, file, &size); status != Ok)
+        return status;
     if (!qt.reader.read(pixels) || pixels->isNull())
         return UnknownImageFormat;
     return Ok;
@@ -108,11 +118,9 @@ GpStatus ProbeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArr
                      FrameHeader* header)
 {
     QtReader qt(file, facts, decoder);
-    if (!qt.reader.canRead())
-        return UnknownImageFormat;
-    const QSize size = qt.reader.size();
-    if (size.isValid() && !WithinPixelBudget(size, PixelBudgetFor(file.size())))
-        return OutOfMemory;
+    QSize size;
+    if (const GpStatus status = Accepts(qt.reader, file, &size); status != Ok)
+        return status;
     header->qtDecoder = qt.reader.format();
     const QImage::Format decodedFormat = qt.reader.imageFormat();
     if (size.isValid() && !size.isEmpty() && decodedFormat != QImage::Format_Invalid) {

@@ -309,17 +309,24 @@ void SetDensityAsQtsReaderDoes(QImage& picture, const jpeg_decompress_struct& in
     }
 }
 
+// Points libjpeg at the file in memory and reads its headers up to the first scan. False when
+// libjpeg refuses them.
+bool ReadHeaders(Decompression& jpeg, QByteArrayView file)
+{
+    int header = 0;
+    return CallGuarded(jpeg.errors(), jpeg_mem_src, jpeg.info(),
+                       reinterpret_cast<const unsigned char*>(file.data()),
+                       static_cast<unsigned long>(file.size())) &&
+           CallGuarded(jpeg.errors(), &header, jpeg_read_header, jpeg.info(), TRUE);
+}
+
 GpStatus ReadHeader(QByteArrayView file, QSize* size, std::uint64_t maxPixelBytes)
 {
     Decompression jpeg;
     if (!jpeg.created())
         return OutOfMemory;
     jpeg_decompress_struct* info = jpeg.info();
-    int header = 0;
-    if (!CallGuarded(jpeg.errors(), jpeg_mem_src, info,
-                     reinterpret_cast<const unsigned char*>(file.data()),
-                     static_cast<unsigned long>(file.size())) ||
-        !CallGuarded(jpeg.errors(), &header, jpeg_read_header, info, TRUE))
+    if (!ReadHeaders(jpeg, file))
         return jpeg.failure(UnknownImageFormat);
     const DecodedLayout* layout = LayoutFor(info->jpeg_color_space);
     if (!layout)
@@ -344,11 +351,7 @@ GpStatus Decode(QByteArrayView file, QImage* pixels, const JpegDecodeOptions& op
     info->mem->max_memory_to_use =
         static_cast<long>(std::clamp<std::uint64_t>(options.maxWorkingBytes, 1, LONG_MAX));
 
-    int header = 0;
-    if (!CallGuarded(jpeg.errors(), jpeg_mem_src, info,
-                     reinterpret_cast<const unsigned char*>(file.data()),
-                     static_cast<unsigned long>(file.size())) ||
-        !CallGuarded(jpeg.errors(), &header, jpeg_read_header, info, TRUE))
+    if (!ReadHeaders(jpeg, file))
         return jpeg.failure(UnknownImageFormat);
 
     const DecodedLayout* layout = LayoutFor(info->jpeg_color_space);
