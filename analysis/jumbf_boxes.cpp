@@ -7,25 +7,11 @@
 namespace veltra::analysis {
 namespace {
 
-constexpr qsizetype kBoxHeader = 8;
-constexpr qsizetype kBoxHeaderWithLargeLength = 16;
 constexpr qsizetype kUuidSize = 16;
 constexpr std::uint8_t kLabelPresent = 0x02;
 
 constexpr QByteArrayView kJpegExtensionIdentifier("JP");
 constexpr qsizetype kApp11PacketHeader = 8;  // "JP", instance number, sequence number
-
-// The size of a box header that starts `bytes`, from its length field: 16 when a 64-bit
-// length follows the type, else 8. Nothing when too few bytes remain for it.
-std::optional<qsizetype> BoxHeaderSize(QByteArrayView bytes)
-{
-    if (bytes.size() < kBoxHeader)
-        return std::nullopt;
-    const qsizetype size = ReadBig32(bytes, 0) == 1 ? kBoxHeaderWithLargeLength : kBoxHeader;
-    if (bytes.size() < size)
-        return std::nullopt;
-    return size;
-}
 
 struct PendingBox {
     std::uint16_t instance = 0;
@@ -35,51 +21,6 @@ struct PendingBox {
 };
 
 }  // namespace
-
-JumbfBoxes SplitJumbfBoxes(QByteArrayView bytes)
-{
-    JumbfBoxes result;
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        if (result.boxes.size() == kMaxJumbfBoxesPerLevel) {
-            result.problem = QStringLiteral("more than %1 boxes side by side").arg(kMaxJumbfBoxesPerLevel);
-            break;
-        }
-        const QByteArrayView rest = bytes.sliced(at);
-        const std::optional<qsizetype> headerSize = BoxHeaderSize(rest);
-        if (!headerSize) {
-            result.problem = QStringLiteral("%1 bytes too few for a box header at %2").arg(rest.size()).arg(at);
-            break;
-        }
-        const std::uint32_t length32 = ReadBig32(rest, 0);
-        std::uint64_t length = length32;
-        if (length32 == 0)
-            length = static_cast<std::uint64_t>(rest.size());
-        else if (length32 == 1)
-            length = ReadBig64(rest, 8);
-        if (length < static_cast<std::uint64_t>(*headerSize)) {
-            // A length smaller than the header would never move on: refuse it rather than loop.
-            result.problem = QStringLiteral("box length %1 at %2 is shorter than its header").arg(length).arg(at);
-            break;
-        }
-        JumbfBox box;
-        box.type = ReadBig32(rest, 4);
-        if (length > static_cast<std::uint64_t>(rest.size())) {
-            box.truncated = true;
-            box.content = rest.sliced(*headerSize);
-            result.boxes.push_back(box);
-            result.problem = QStringLiteral("box at %1 is %2 bytes long but only %3 remain")
-                                 .arg(at)
-                                 .arg(length)
-                                 .arg(rest.size());
-            break;
-        }
-        box.content = rest.sliced(*headerSize, static_cast<qsizetype>(length) - *headerSize);
-        result.boxes.push_back(box);
-        at += static_cast<qsizetype>(length);
-    }
-    return result;
-}
 
 std::optional<JumbfDescription> ReadJumbfDescription(QByteArrayView content)
 {
@@ -126,7 +67,7 @@ std::vector<JpegJumbfBox> ReassembleJpegJumbf(std::span<const QByteArrayView> ap
         const std::uint16_t instance = ReadBig16(payload, 2);
         const std::uint32_t sequence = ReadBig32(payload, 4);
         const QByteArrayView box = payload.sliced(kApp11PacketHeader);
-        const std::optional<qsizetype> headerSize = BoxHeaderSize(box);
+        const std::optional<qsizetype> headerSize = imaging::IsoBoxHeaderSize(box);
         if (!headerSize)
             continue;
         const QByteArrayView header = box.first(*headerSize);

@@ -6,6 +6,8 @@
 // JPEG files carry a JUMBF box in APP11 segments of at most 64 KiB each, so a box is
 // reassembled from its segments first.
 
+#include "imaging/iso_boxes.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -18,29 +20,18 @@
 namespace veltra::analysis {
 
 // Box types, the four characters read as a big-endian number.
-inline constexpr std::uint32_t kJumbfSuperboxType = 0x6A756D62;    // "jumb"
-inline constexpr std::uint32_t kJumbfDescriptionType = 0x6A756D64; // "jumd"
-inline constexpr std::uint32_t kJumbfCborType = 0x63626F72;        // "cbor"
+inline constexpr std::uint32_t kJumbfSuperboxType = imaging::BoxType("jumb");
+inline constexpr std::uint32_t kJumbfDescriptionType = imaging::BoxType("jumd");
+inline constexpr std::uint32_t kJumbfCborType = imaging::BoxType("cbor");
 
-struct JumbfBox {
-    std::uint32_t type = 0;
-    QByteArrayView content;  // the bytes after the header, cut at the end of the bytes given
-    bool truncated = false;  // its length reached past the end of the bytes given
-};
+// JUMBF boxes are boxes of the ISO base media kind, split by the service's one box walker.
+using JumbfBox = imaging::IsoBox;
+using JumbfBoxes = imaging::IsoBoxes;
 
-struct JumbfBoxes {
-    std::vector<JumbfBox> boxes;
-    QString problem;  // empty when every byte belonged to a well-formed box
-};
-
-// At most this many boxes are read side by side; a legitimate store has far fewer.
-inline constexpr std::size_t kMaxJumbfBoxesPerLevel = 4096;
-
-// The boxes that follow one another in `bytes`. A box whose length is 0 runs to the end; one
-// whose length is 1 has a 64-bit length after its type. A box whose length runs past the end
-// is kept as far as it goes and marked truncated, and ends the list; a length too small for
-// its own header ends the list with a problem.
-JumbfBoxes SplitJumbfBoxes(QByteArrayView bytes);
+inline JumbfBoxes SplitJumbfBoxes(QByteArrayView bytes)
+{
+    return imaging::SplitIsoBoxes(bytes);
+}
 
 struct JumbfDescription {
     QByteArray typeUuid;  // 16 bytes

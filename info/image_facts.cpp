@@ -107,10 +107,13 @@ std::optional<ImageFacts> GatherImageFacts(GpImage* image, RawValues rawValues)
     facts.orientationText = OrientationText(facts.orientation);
     // The orientation item always says how the file stored the pixels, so the turn it asks for
     // is applied only to a picture still as decoded: every later report finds it upright
-    // already. A failed turn leaves the picture as it was; the text still names the value.
+    // already. A picture whose container oriented it is upright already, whatever its Exif
+    // says. A failed turn leaves the picture as it was; the text still names the value.
     RotateFlipType applied = RotateNoneFlipNone;
-    const bool asStored =
-        GetImageAppliedTurn(image, &applied) == Ok && applied == RotateNoneFlipNone;
+    bool orientedByContainer = false;
+    GetImageOrientedByContainer(image, &orientedByContainer);
+    const bool asStored = GetImageAppliedTurn(image, &applied) == Ok &&
+                          applied == RotateNoneFlipNone && !orientedByContainer;
     if (const std::optional<RotateFlipType> turn = UprightTurnFor(facts.orientation);
         turn && asStored)
         GdipImageRotateFlip(image, *turn);

@@ -1,38 +1,27 @@
 #include "imaging/decodable_mime_types.h"
 
 #include "formats/format_registry.h"
-#include "formats/other/other_reader.h"
 
 #include <QByteArray>
 #include <QImageReader>
 #include <QList>
-#include <QSet>
 #include <QString>
 
 namespace veltra::imaging {
 
 QStringList DecodableMimeTypes()
 {
-    // The decoders the service uses, by name: each format's own, and those it tries on other
-    // files. Qt's plugins say which MIME types each of them reads, so the list follows what
-    // is installed. Vector formats are never among the decoders.
-    QSet<QByteArray> decoders;
-    for (const FormatReader* reader : FormatReaders()) {
-        if (reader->qtDecoder)
-            decoders.insert(reader->qtDecoder);
-    }
-    for (const char* name : OtherDecoderNames())
-        decoders.insert(name);
-
+    // Every kind that a decoder of the service reads: its own decoders always, Qt's plugins
+    // when they are installed. Formats that are only recognised (metafiles) have none.
+    const QList<QByteArray> plugins = QImageReader::supportedImageFormats();
     QStringList types;
-    const QList<QByteArray> mimeTypes = QImageReader::supportedMimeTypes();
-    for (const QByteArray& mimeType : mimeTypes) {
-        const QList<QByteArray> readers = QImageReader::imageFormatsForMimeType(mimeType);
-        for (const QByteArray& reader : readers) {
-            if (decoders.contains(reader)) {
-                types << QString::fromLatin1(mimeType);
-                break;
-            }
+    for (const FormatReader* reader : FormatReaders()) {
+        const bool ownDecoder = reader->decode || reader->probe;
+        for (const ContentKind& kind : reader->kinds) {
+            const bool decodable =
+                kind.qtDecoder ? plugins.contains(QByteArray(kind.qtDecoder)) : ownDecoder;
+            if (decodable)
+                types << QString::fromLatin1(kind.mimeTypes).split(u' ', Qt::SkipEmptyParts);
         }
     }
     types.sort();

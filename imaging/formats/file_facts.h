@@ -56,6 +56,9 @@ struct FileFacts {
     // The file's data is too small to hold the picture its header declares (a few hundred
     // bytes claiming gigapixels): it is refused before any pixel memory is taken.
     bool tooLittleDataForDeclaredSize = false;
+    // For a format whose container orients the picture: the turn its decoder applies to the
+    // stored pixels to deliver them upright (none when the container has no transform).
+    RotateFlipType containerTurn = RotateNoneFlipNone;
 };
 
 // The indexed format that holds samples of this many bits.

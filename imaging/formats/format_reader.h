@@ -3,24 +3,38 @@
 // One format the service knows: how its content is recognised, what one pass over its bytes
 // learns, and how its first frame is decoded. Each format defines its row in its own folder;
 // the registry lists the rows in the order content is checked.
+//
+// Adding a format: a folder beside the others with a reader that defines one row (below), and
+// that row in the registry's table where its content check belongs in the order.
 
 #include "formats/file_facts.h"
+#include "imaging/content_kinds.h"
 #include "imaging/file_structure.h"
 #include "imaging/gdiplus_types.h"
 
 #include <QByteArrayView>
 #include <QImage>
 
+#include <optional>
+#include <span>
+
 namespace veltra::imaging {
+
+// For formats whose files say nothing the report lists.
+inline FileFacts ReadNoFacts(QByteArrayView /*file*/)
+{
+    return {};
+}
 
 enum class FileFormat { Unknown, Png, Jpeg, Gif, Bmp, Tiff, Icon, Emf, Wmf, WebP };
 
 // What the decoder says of a file's first frame before decoding it: that it accepts the file,
-// the frame's size, and which of Qt's plugins will decode it.
+// the frame's size, and which kind of content it found.
 struct FrameHeader {
     QSize size;
-    // The Qt plugin that accepted the file; empty for a format decoded here.
-    QByteArray qtDecoder;
+    // The kind the decoder read, for a format whose reader reads several; otherwise null, and
+    // the format's only kind is meant.
+    const ContentKind* kind = nullptr;
     // The pixel format the decoded frame will have, for formats whose own header does not
     // decide it; nothing when the decoder cannot tell without decoding.
     std::optional<PixelFormat> decodedPixelFormat;
@@ -28,23 +42,31 @@ struct FrameHeader {
     QImage pixels;
 };
 
+// A format's row, filled with designated initialisers in the format's own folder: what is left
+// out is what the format does not need.
 struct FormatReader {
-    FileFormat format;
+    FileFormat format = FileFormat::Unknown;
     // What the raw-format query reports for a picture of this format.
-    GUID rawFormat;
+    GUID rawFormat = ImageFormatOtherDecoded;
+    // The kinds of content the format's decoder reads; the first is the one a picture of this
+    // format is named after unless its probe says otherwise.
+    std::span<const ContentKind> kinds;
     // True when the first bytes of a file are of this format. The file's name never counts.
-    bool (*matches)(QByteArrayView head);
+    bool (*matches)(QByteArrayView head) = nullptr;
     // Everything the report needs that the file's structure says, read in one pass without
     // decoding pixels. Never fails: a damaged structure yields what could be read before it.
-    FileFacts (*read)(QByteArrayView file);
-    // The Qt image plugin that decodes the format, or nothing when Qt has none for it.
-    const char* qtDecoder;
+    FileFacts (*read)(QByteArrayView file) = ReadNoFacts;
+    // True when the format's container decides the picture's orientation (HEIF's transforms,
+    // a JPEG XL codestream's orientation, a camera raw's flip): the decoder delivers the
+    // picture upright, turned by FileFacts::containerTurn, and an Exif orientation is never
+    // applied on top.
+    bool containerOrientsPicture = false;
     // Decodes the first frame (first page, first icon image) as stored, with no orientation
-    // applied, for formats that do not simply go through their Qt plugin; when null, the
-    // plugin that accepted the file decodes it.
+    // applied unless the container orients it, for formats that do not simply go through
+    // their Qt plugin; when null, the plugin of the kind the probe found decodes it.
     GpStatus (*decode)(QByteArrayView file, const FileFacts& facts, QImage* pixels) = nullptr;
     // Asks the decoder whether it accepts the file and how large its first frame is, without
-    // decoding it; when null, the Qt plugin named above is asked.
+    // decoding it; when null, the Qt plugin of the format's first kind is asked.
     GpStatus (*probe)(QByteArrayView file, const FileFacts& facts, FrameHeader* header) = nullptr;
     // What the file holds besides its picture and items (where the picture ends, how it was
     // coded, embedded pictures and packets), for formats that hold any of it. Never fails.
@@ -53,6 +75,9 @@ struct FormatReader {
     // cheaper than decoding it whole, for formats whose decoder can.
     GpStatus (*decodeScaled)(QByteArrayView file, const FileFacts& facts, int denominator,
                              QImage* pixels) = nullptr;
+
+    // The kind a picture of this format is named after when its probe named none.
+    const ContentKind& mainKind() const { return kinds.front(); }
 };
 
 // Whether the format's decoder accepts the file, its first frame's size, and a picture within
@@ -64,10 +89,5 @@ GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const 
 GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
                           const FrameHeader& header, QImage* pixels);
 
-// For formats whose files say nothing the report lists.
-inline FileFacts ReadNoFacts(QByteArrayView /*file*/)
-{
-    return {};
-}
 
 }  // namespace veltra::imaging

@@ -10,15 +10,16 @@
 #include "formats/tiff/tiff_reader.h"
 #include "formats/webp/webp_reader.h"
 
-#include <array>
+#include <QString>
 
 namespace veltra::imaging {
 namespace {
 
-// Walked from the top; the first check that matches decides.
-constexpr std::array<const FormatReader*, 10> kReaders{
-    &kPngFormat, &kJpegFormat, &kGifFormat, &kBmpFormat, &kTiffFormat,
-    &kIconFormat, &kEmfFormat, &kWmfFormat, &kWebPFormat, &kOtherFormat,
+// Walked from the top; the first check that matches decides. Whatever else Qt decodes comes
+// last, since it matches any content.
+constexpr const FormatReader* kReaders[]{
+    &kPngFormat,  &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
+    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kOtherFormat,
 };
 
 }  // namespace
@@ -40,6 +41,35 @@ const FormatReader& ReaderFor(QByteArrayView head)
 FileFormat SniffFileFormat(QByteArrayView head)
 {
     return ReaderFor(head).format;
+}
+
+std::vector<const ContentKind*> ContentKinds()
+{
+    std::vector<const ContentKind*> kinds;
+    for (const FormatReader* reader : kReaders) {
+        for (const ContentKind& kind : reader->kinds)
+            kinds.push_back(&kind);
+    }
+    return kinds;
+}
+
+const ContentKind* FindContentKind(QByteArrayView name)
+{
+    for (const FormatReader* reader : kReaders) {
+        for (const ContentKind& kind : reader->kinds) {
+            if (name == kind.name)
+                return &kind;
+        }
+    }
+    return nullptr;
+}
+
+QStringList ContentKindExtensions(QByteArrayView name)
+{
+    const ContentKind* kind = FindContentKind(name);
+    if (!kind)
+        return {};
+    return QString::fromLatin1(kind->extensions).split(u' ', Qt::SkipEmptyParts);
 }
 
 }  // namespace veltra::imaging

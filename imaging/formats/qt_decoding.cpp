@@ -121,7 +121,6 @@ GpStatus ProbeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArr
     QSize size;
     if (const GpStatus status = Accepts(qt.reader, file, &size); status != Ok)
         return status;
-    header->qtDecoder = qt.reader.format();
     const QImage::Format decodedFormat = qt.reader.imageFormat();
     if (size.isValid() && !size.isEmpty() && decodedFormat != QImage::Format_Invalid) {
         header->size = size;
@@ -151,9 +150,9 @@ GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const 
 {
     if (reader.probe)
         return reader.probe(file, facts, header);
-    if (!reader.qtDecoder)
+    if (!reader.mainKind().qtDecoder)
         return UnknownImageFormat;
-    return ProbeWithQt(file, facts, reader.qtDecoder, header);
+    return ProbeWithQt(file, facts, reader.mainKind().qtDecoder, header);
 }
 
 GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
@@ -161,9 +160,10 @@ GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const
 {
     if (reader.decode)
         return reader.decode(file, facts, pixels);
-    if (header.qtDecoder.isEmpty())
+    const ContentKind& kind = header.kind ? *header.kind : reader.mainKind();
+    if (!kind.qtDecoder)
         return UnknownImageFormat;
-    return DecodeWithQt(file, facts, header.qtDecoder, pixels);
+    return DecodeWithQt(file, facts, kind.qtDecoder, pixels);
 }
 
 }  // namespace veltra::imaging

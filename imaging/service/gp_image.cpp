@@ -48,6 +48,12 @@ QSize GpImage::size() const
     return TurnedSize(m_content->storedSize(), m_contentTurn);
 }
 
+void GpImage::setOrientedByContainer(RotateFlipType containerTurn)
+{
+    m_orientedByContainer = true;
+    m_appliedTurn = containerTurn;
+}
+
 void GpImage::turn(RotateFlipType turn)
 {
     m_appliedTurn = ComposeTurns(m_appliedTurn, turn);

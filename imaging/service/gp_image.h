@@ -38,6 +38,11 @@ public:
     // Every rotate-flip applied since decoding, composed into one.
     RotateFlipType appliedTurn() const { return m_appliedTurn; }
     void turn(RotateFlipType turn);
+    // The file's container decided the orientation and its decoder delivers the pixels upright,
+    // turned by `containerTurn` from how they are stored. The turn counts as applied, so the
+    // stored size can still be told, and nothing turns the picture for its Exif orientation.
+    void setOrientedByContainer(RotateFlipType containerTurn);
+    bool orientedByContainer() const { return m_orientedByContainer; }
 
     // The pixels as they are now, at full resolution. Non-Ok when they cannot be had.
     GpStatus pixels(QImage* out) const;
@@ -82,6 +87,7 @@ private:
     // The turn to apply to the content's stored pixels; the history of turns is m_appliedTurn.
     RotateFlipType m_contentTurn = RotateNoneFlipNone;
     RotateFlipType m_appliedTurn = RotateNoneFlipNone;
+    bool m_orientedByContainer = false;
     // Pixels being painted into, when a drawing context works on them directly.
     QImage m_paintable;
     bool m_painting = false;

@@ -90,10 +90,9 @@ GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap)
         const GUID rawFormat = reader.rawFormat;
         const Resolution resolution = facts.resolution;
         PropertySet properties = facts.properties;
-        // The decoder that accepted the file names its format: a format of our own has its
-        // own decoder's name, anything else the name of Qt's plugin that read it.
-        const QByteArray contentFormat =
-            header.qtDecoder.isEmpty() ? QByteArray(reader.qtDecoder) : header.qtDecoder;
+        // The kind the decoder found names the content: a PPM, not the anymap decoder's name.
+        const QByteArray contentFormat(header.kind ? header.kind->name : reader.mainKind().name);
+        const RotateFlipType containerTurn = facts.containerTurn;
         std::shared_ptr<PictureContent> content;
         if (!header.pixels.isNull())
             content = std::make_shared<GivenContent>(std::move(header.pixels));
@@ -104,6 +103,8 @@ GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap)
         *bitmap = new GpImage(std::move(content), rawFormat, pixelFormat, resolution,
                               std::move(properties));
         (*bitmap)->setContentFormat(contentFormat);
+        if (reader.containerOrientsPicture)
+            (*bitmap)->setOrientedByContainer(containerTurn);
         return Ok;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;

@@ -23,6 +23,14 @@ GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn)
     return Ok;
 }
 
+GpStatus GetImageOrientedByContainer(GpImage* image, bool* oriented)
+{
+    if (!image || !oriented)
+        return InvalidParameter;
+    *oriented = image->orientedByContainer();
+    return Ok;
+}
+
 GpStatus GetImageContentFormat(GpImage* image, QByteArray* name)
 {
     if (!image || !name)

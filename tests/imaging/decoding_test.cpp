@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,24 @@ INSTANTIATE_TEST_SUITE_P(
                       MisnamedRow{"jpeg_without_extension", ImageFormatJPEG, {9, 4},
                                   qRgb(255, 255, 0), 6}),
     [](const ::testing::TestParamInfo<MisnamedRow>& info) { return RowName(info.param.file); });
+
+// The anymaps share one decoder; each is named for what it is, from the digit after its "P".
+TEST(ContentFormat, PortableAnymapsAreNamedByTheirKind)
+{
+    const std::pair<QByteArray, QByteArray> rows[] = {
+        {QByteArray("P1\n2 1\n0 1\n"), "pbm"},       {QByteArray("P4\n8 1\n\x55", 9), "pbm"},
+        {QByteArray("P2\n2 1\n255\n0 9\n"), "pgm"}, {QByteArray("P5\n2 1\n255\nab"), "pgm"},
+        {QByteArray("P3\n1 1\n255\n1 2 3\n"), "ppm"}, {QByteArray("P6\n1 1\n255\nabc"), "ppm"},
+    };
+    for (const auto& [bytes, name] : rows) {
+        GpBitmap* bitmap = nullptr;
+        ASSERT_EQ(CreateBitmapFromBytes(bytes, &bitmap), Ok) << bytes.constData();
+        const ImagePtr image(bitmap);
+        QByteArray format;
+        ASSERT_EQ(GetImageContentFormat(image.get(), &format), Ok);
+        EXPECT_EQ(format, name) << bytes.constData();
+    }
+}
 
 class UndecodableFileTest : public ::testing::TestWithParam<const char*> {};
 

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <set>
+#include <string>
 
 namespace veltra::imaging {
 namespace {
@@ -221,14 +223,28 @@ TEST(RawFormatOf, OtherFormatsGetAnIdentifierOutsideTheTable)
     for (const char* text : tableFamily)
         EXPECT_NE(ImageFormatOtherDecoded, GuidFromText(text)) << text;
 
-    for (FileFormat format : {FileFormat::Unknown, FileFormat::Png, FileFormat::Jpeg, FileFormat::Gif,
-                              FileFormat::Bmp, FileFormat::Tiff, FileFormat::Icon, FileFormat::Emf,
-                              FileFormat::Wmf, FileFormat::WebP}) {
-        EXPECT_NE(RawFormatOf(format), GuidFromText("{b96b3cb2-0728-11d3-9d7b-0000f81ef32e}"));
-        EXPECT_NE(RawFormatOf(format), GuidFromText("{b96b3caa-0728-11d3-9d7b-0000f81ef32e}"));
+    std::set<FileFormat> formats;
+    for (const FormatReader* reader : FormatReaders()) {
+        EXPECT_TRUE(formats.insert(reader->format).second) << int(reader->format);
+        EXPECT_NE(reader->rawFormat, GuidFromText("{b96b3cb2-0728-11d3-9d7b-0000f81ef32e}"));
+        EXPECT_NE(reader->rawFormat, GuidFromText("{b96b3caa-0728-11d3-9d7b-0000f81ef32e}"));
     }
-    EXPECT_EQ(FormatReaders().size(), 10u);
     EXPECT_EQ(FormatReaders().back()->format, FileFormat::Unknown);
+}
+
+// Every kind of content has a name of its own, at least one extension and a MIME type, so
+// that a file is named, checked against its name and offered by the desktop.
+TEST(ContentKinds, EachNamedOnceWithExtensionsAndMimeTypes)
+{
+    std::set<std::string> names;
+    for (const ContentKind* kind : ContentKinds()) {
+        EXPECT_TRUE(names.insert(kind->name).second) << kind->name;
+        EXPECT_FALSE(ContentKindExtensions(kind->name).isEmpty()) << kind->name;
+        EXPECT_TRUE(QByteArrayView(kind->mimeTypes).startsWith("image/")) << kind->name;
+        EXPECT_EQ(FindContentKind(kind->name), kind);
+    }
+    EXPECT_EQ(FindContentKind("svg"), nullptr);
+    EXPECT_EQ(ContentKindExtensions("ppm"), QStringList({"ppm", "pnm"}));
 }
 
 }  // namespace

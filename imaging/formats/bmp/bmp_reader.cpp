@@ -83,8 +83,18 @@ FileFacts ReadBmp(QByteArrayView file)
     return facts;
 }
 
+constexpr ContentKind kBmpKinds[]{
+    {.name = "bmp", .extensions = "bmp dib", .mimeTypes = "image/bmp", .qtDecoder = "bmp"},
+};
+
 }  // namespace
 
-const FormatReader kBmpFormat{FileFormat::Bmp, ImageFormatBMP, IsBmp, ReadBmp, "bmp"};
+const FormatReader kBmpFormat{
+    .format = FileFormat::Bmp,
+    .rawFormat = ImageFormatBMP,
+    .kinds = kBmpKinds,
+    .matches = IsBmp,
+    .read = ReadBmp,
+};
 
 }  // namespace veltra::imaging

@@ -214,9 +214,19 @@ void ReadGifStructure(QByteArrayView file, FileStructure* out)
         out->pictureEnd = WalkBlocks(file, FirstBlockAt(file)).end;
 }
 
+constexpr ContentKind kGifKinds[]{
+    {.name = "gif", .extensions = "gif", .mimeTypes = "image/gif", .qtDecoder = "gif"},
+};
+
 }  // namespace
 
-const FormatReader kGifFormat{FileFormat::Gif, ImageFormatGIF, IsGif, ReadGif, "gif",
-                              nullptr,         nullptr,        ReadGifStructure};
+const FormatReader kGifFormat{
+    .format = FileFormat::Gif,
+    .rawFormat = ImageFormatGIF,
+    .kinds = kGifKinds,
+    .matches = IsGif,
+    .read = ReadGif,
+    .structure = ReadGifStructure,
+};
 
 }  // namespace veltra::imaging

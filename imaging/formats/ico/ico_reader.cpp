@@ -30,8 +30,21 @@ FileFacts ReadIcon(QByteArrayView /*file*/)
     return facts;
 }
 
+constexpr ContentKind kIconKinds[]{
+    {.name = "ico",
+     .extensions = "ico",
+     .mimeTypes = "image/vnd.microsoft.icon",
+     .qtDecoder = "ico"},
+};
+
 }  // namespace
 
-const FormatReader kIconFormat{FileFormat::Icon, ImageFormatIcon, IsIcon, ReadIcon, "ico"};
+const FormatReader kIconFormat{
+    .format = FileFormat::Icon,
+    .rawFormat = ImageFormatIcon,
+    .kinds = kIconKinds,
+    .matches = IsIcon,
+    .read = ReadIcon,
+};
 
 }  // namespace veltra::imaging

@@ -232,10 +232,22 @@ GpStatus DecodeJpegScaled(QByteArrayView file, const FileFacts& /*facts*/, int d
     return DecodeJpeg(file, pixels, options);
 }
 
+constexpr ContentKind kJpegKinds[]{
+    {.name = "jpeg", .extensions = "jpg jpeg jpe jfif", .mimeTypes = "image/jpeg"},
+};
+
 }  // namespace
 
-const FormatReader kJpegFormat{FileFormat::Jpeg, ImageFormatJPEG, IsJpeg,   ReadJpeg,
-                               "jpeg",           DecodeJpegFrame, ProbeJpeg,
-                               ReadJpegStructure, DecodeJpegScaled};
+const FormatReader kJpegFormat{
+    .format = FileFormat::Jpeg,
+    .rawFormat = ImageFormatJPEG,
+    .kinds = kJpegKinds,
+    .matches = IsJpeg,
+    .read = ReadJpeg,
+    .decode = DecodeJpegFrame,
+    .probe = ProbeJpeg,
+    .structure = ReadJpegStructure,
+    .decodeScaled = DecodeJpegScaled,
+};
 
 }  // namespace veltra::imaging

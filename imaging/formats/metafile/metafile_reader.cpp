@@ -25,10 +25,27 @@ bool IsWmf(QByteArrayView head)
     return (type == 1 || type == 2) && headerWords == 9 && (version == 0x0100 || version == 0x0300);
 }
 
+constexpr ContentKind kEmfKinds[]{
+    {.name = "emf", .extensions = "emf", .mimeTypes = "image/emf"},
+};
+constexpr ContentKind kWmfKinds[]{
+    {.name = "wmf", .extensions = "wmf", .mimeTypes = "image/wmf"},
+};
+
 }  // namespace
 
-// No decoder: loading a metafile fails.
-const FormatReader kEmfFormat{FileFormat::Emf, ImageFormatEMF, IsEmf, ReadNoFacts, nullptr};
-const FormatReader kWmfFormat{FileFormat::Wmf, ImageFormatWMF, IsWmf, ReadNoFacts, nullptr};
+// Recognised, but with no decoder: loading a metafile fails.
+const FormatReader kEmfFormat{
+    .format = FileFormat::Emf,
+    .rawFormat = ImageFormatEMF,
+    .kinds = kEmfKinds,
+    .matches = IsEmf,
+};
+const FormatReader kWmfFormat{
+    .format = FileFormat::Wmf,
+    .rawFormat = ImageFormatWMF,
+    .kinds = kWmfKinds,
+    .matches = IsWmf,
+};
 
 }  // namespace veltra::imaging

@@ -3,8 +3,6 @@
 #include "formats/qt_decoding.h"
 #include "imaging/logging.h"
 
-#include <array>
-
 namespace veltra::imaging {
 namespace {
 
@@ -13,13 +11,44 @@ bool MatchesAnything(QByteArrayView /*head*/)
     return true;
 }
 
+// The portable anymaps share one decoder; the digit after the "P" says which kind a file is:
+// bitmap (1 as text, 4 as bytes), greymap (2, 5) or pixmap (3, 6).
+template <char Text, char Binary>
+bool IsPortableAnymap(QByteArrayView head)
+{
+    return head.size() >= 2 && head[0] == 'P' && (head[1] == Text || head[1] == Binary);
+}
+
 // The raster formats without a reader of their own that the service decodes, through Qt's
 // plugin of that name, tried in this order: their content checks are weak, so those that need a
 // signature (PNM's "P1" to "P6", the XBM and XPM texts, "icns") come before TGA and WBMP, which
 // accept almost any bytes. Nothing else is ever asked: not SVG (a vector format that a few
 // bytes can make expand without bound), nor any plugin Qt might find by guessing.
-constexpr std::array<const char*, 8> kOtherDecoders{"pbm",  "pgm", "ppm", "xbm",
-                                                   "xpm",  "icns", "tga", "wbmp"};
+constexpr ContentKind kOtherKinds[]{
+    {.name = "pbm",
+     .extensions = "pbm pnm",
+     .mimeTypes = "image/x-portable-bitmap",
+     .qtDecoder = "pbm",
+     .signature = IsPortableAnymap<'1', '4'>},
+    {.name = "pgm",
+     .extensions = "pgm pnm",
+     .mimeTypes = "image/x-portable-graymap",
+     .qtDecoder = "pgm",
+     .signature = IsPortableAnymap<'2', '5'>},
+    {.name = "ppm",
+     .extensions = "ppm pnm",
+     .mimeTypes = "image/x-portable-pixmap",
+     .qtDecoder = "ppm",
+     .signature = IsPortableAnymap<'3', '6'>},
+    {.name = "xbm", .extensions = "xbm", .mimeTypes = "image/x-xbitmap", .qtDecoder = "xbm"},
+    {.name = "xpm", .extensions = "xpm", .mimeTypes = "image/x-xpixmap", .qtDecoder = "xpm"},
+    {.name = "icns", .extensions = "icns", .mimeTypes = "image/x-icns", .qtDecoder = "icns"},
+    {.name = "tga",
+     .extensions = "tga icb vda vst",
+     .mimeTypes = "image/x-tga",
+     .qtDecoder = "tga"},
+    {.name = "wbmp", .extensions = "wbmp", .mimeTypes = "image/vnd.wap.wbmp", .qtDecoder = "wbmp"},
+};
 
 // Decoded at once by the first listed decoder that reads the file: only decoding tells whether
 // a decoder without a signature to check (TGA) really reads it.
@@ -27,31 +56,30 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
                                   FrameHeader* header)
 {
     GpStatus status = UnknownImageFormat;
-    const char* decodedBy = nullptr;
-    for (const char* decoder : kOtherDecoders) {
-        status = DecodeWithQt(file, facts, decoder, &header->pixels);
-        decodedBy = decoder;
-        if (status != UnknownImageFormat)
-            break;
+    for (const ContentKind& kind : kOtherKinds) {
+        if (kind.signature && !kind.signature(file))
+            continue;
+        status = DecodeWithQt(file, facts, kind.qtDecoder, &header->pixels);
+        if (status == UnknownImageFormat)
+            continue;
+        if (status == Ok) {
+            header->kind = &kind;
+            header->size = header->pixels.size();
+            header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
+        }
+        return status;
     }
-    if (status == Ok) {
-        header->qtDecoder = decodedBy;
-        header->size = header->pixels.size();
-        header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
-    } else {
-        qCInfo(lcImaging, "no decoder the service uses reads the file");
-    }
+    qCInfo(lcImaging, "no decoder the service uses reads the file");
     return status;
 }
 
 }  // namespace
 
-std::span<const char* const> OtherDecoderNames()
-{
-    return kOtherDecoders;
-}
-
-const FormatReader kOtherFormat{FileFormat::Unknown, ImageFormatOtherDecoded, MatchesAnything,
-                                ReadNoFacts, nullptr, nullptr, DecodeWithAListedDecoder};
+const FormatReader kOtherFormat{
+    .format = FileFormat::Unknown,
+    .kinds = kOtherKinds,
+    .matches = MatchesAnything,
+    .probe = DecodeWithAListedDecoder,
+};
 
 }  // namespace veltra::imaging

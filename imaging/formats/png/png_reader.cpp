@@ -455,9 +455,21 @@ void ReadPngStructure(QByteArrayView file, FileStructure* out)
         out->pictureEnd = walked + kChunkFraming;
 }
 
+constexpr ContentKind kPngKinds[]{
+    // Qt's plugin reads the header; the pixels are decoded here.
+    {.name = "png", .extensions = "png", .mimeTypes = "image/png", .qtDecoder = "png"},
+};
+
 }  // namespace
 
-const FormatReader kPngFormat{FileFormat::Png, ImageFormatPNG, IsPng,   ReadPng,
-                              "png",           DecodePng,      nullptr, ReadPngStructure};
+const FormatReader kPngFormat{
+    .format = FileFormat::Png,
+    .rawFormat = ImageFormatPNG,
+    .kinds = kPngKinds,
+    .matches = IsPng,
+    .read = ReadPng,
+    .decode = DecodePng,
+    .structure = ReadPngStructure,
+};
 
 }  // namespace veltra::imaging

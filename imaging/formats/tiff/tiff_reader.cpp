@@ -130,8 +130,18 @@ FileFacts ReadTiff(QByteArrayView file)
     return facts;
 }
 
+constexpr ContentKind kTiffKinds[]{
+    {.name = "tiff", .extensions = "tif tiff", .mimeTypes = "image/tiff", .qtDecoder = "tiff"},
+};
+
 }  // namespace
 
-const FormatReader kTiffFormat{FileFormat::Tiff, ImageFormatTIFF, IsTiff, ReadTiff, "tiff"};
+const FormatReader kTiffFormat{
+    .format = FileFormat::Tiff,
+    .rawFormat = ImageFormatTIFF,
+    .kinds = kTiffKinds,
+    .matches = IsTiff,
+    .read = ReadTiff,
+};
 
 }  // namespace veltra::imaging

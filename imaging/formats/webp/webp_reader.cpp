@@ -76,9 +76,18 @@ void ReadWebPStructure(QByteArrayView file, FileStructure* out)
     }
 }
 
+constexpr ContentKind kWebPKinds[]{
+    {.name = "webp", .extensions = "webp", .mimeTypes = "image/webp", .qtDecoder = "webp"},
+};
+
 }  // namespace
 
-const FormatReader kWebPFormat{FileFormat::WebP, ImageFormatOtherDecoded, IsWebP, ReadWebP,
-                               "webp",           nullptr,                 nullptr, ReadWebPStructure};
+const FormatReader kWebPFormat{
+    .format = FileFormat::WebP,
+    .kinds = kWebPKinds,
+    .matches = IsWebP,
+    .read = ReadWebP,
+    .structure = ReadWebPStructure,
+};
 
 }  // namespace veltra::imaging

@@ -61,10 +61,14 @@ GpStatus GdipImageRotateFlip(GpImage* image, RotateFlipType rfType);
 // how the file stored the pixels; this says what has been done to them since, so a caller can
 // bring a picture upright exactly once.
 GpStatus GetImageAppliedTurn(GpImage* image, RotateFlipType* turn);
-// An operation of our own: the short name of the format the file's content was recognised and
-// decoded as, whatever the raw-format query can name ("jpeg", "png", "gif", "bmp", "tiff",
-// "ico", "webp", or the name of the decoder that read another format: "tga", "ppm", ...);
-// empty for a picture made in memory.
+// An operation of our own: whether the file's container decided the picture's orientation
+// (HEIF's transforms, a JPEG XL codestream's orientation, a camera raw's flip). Such a picture
+// is decoded upright, its container's turn counts as applied, and it is never turned for its
+// Exif orientation.
+GpStatus GetImageOrientedByContainer(GpImage* image, bool* oriented);
+// An operation of our own: the short name of the kind of content the file was recognised and
+// decoded as, whatever the raw-format query can name ("jpeg", "png", "ppm", "tga", ...; the
+// names of imaging/content_kinds.h); empty for a picture made in memory.
 GpStatus GetImageContentFormat(GpImage* image, QByteArray* name);
 
 // Surfaces.
