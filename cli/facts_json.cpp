@@ -104,9 +104,15 @@ QJsonObject FactsJson(const QString& path, const info::ImageFacts& facts)
     return object;
 }
 
-QJsonObject FailureJson(const QString& path, const QString& error)
+QJsonObject FailureJson(const QString& path, const QString& error, const char* reason,
+                        const QString& content)
 {
-    return QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("error"), error}};
+    QJsonObject object{{QStringLiteral("path"), path},
+                       {QStringLiteral("error"), error},
+                       {QStringLiteral("reason"), QString::fromLatin1(reason)}};
+    if (!content.isEmpty())
+        object.insert(QStringLiteral("content"), content);
+    return object;
 }
 
 }  // namespace veltra::cli

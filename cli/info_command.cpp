@@ -1,12 +1,14 @@
 #include "cli/info_command.h"
 
 #include "analysis/file_analysis.h"
+#include "analysis/trailing_data.h"
 #include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
 #include "facts_json.h"
 #include "imaging/file_structure.h"
 #include "imaging/gdiplus.h"
 #include "info/image_facts.h"
+#include "info/load_failure_text.h"
 
 #include <QJsonDocument>
 
@@ -27,12 +29,47 @@ void Print(std::FILE* stream, const QByteArray& bytes)
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
 
-// Loads the file (and, asked to, decodes its pixels). False when either cannot be done.
-bool Load(CVeltraDoc& document, const QString& file, bool decode)
+// Loads the file (and, asked to, decodes its pixels). False, with the reason, when either
+// cannot be done.
+bool Load(CVeltraDoc& document, const QString& file, bool decode, imaging::LoadFailure* failure)
 {
-    if (!document.OnOpenDocument(file) || !document.image())
+    if (!document.OnOpenDocument(file) || !document.image()) {
+        *failure = document.lastLoadFailure();
         return false;
-    return !decode || imaging::GdipImageForceDecode(document.image()) == imaging::Ok;
+    }
+    if (decode && imaging::GdipImageForceDecode(document.image()) != imaging::Ok) {
+        failure->reason = imaging::LoadFailureReason::PixelsUndecodable;
+        return false;
+    }
+    return true;
+}
+
+// What a file that no decoder reads looks like from its first bytes: "pdf", "zip", "text";
+// empty when it looks like nothing known.
+QString ContentOfFailedFile(const imaging::LoadFailure& failure)
+{
+    if (failure.reason != imaging::LoadFailureReason::NoDecoder)
+        return {};
+    const analysis::TrailingDataKind kind = analysis::ClassifyTrailingData(failure.head);
+    if (kind == analysis::TrailingDataKind::Unknown || kind == analysis::TrailingDataKind::Empty)
+        return {};
+    return analysis::TrailingDataKindName(kind);
+}
+
+// The failure line's words and, in parentheses, why: "photo.heic: cannot be loaded (truncated
+// or damaged header)".
+QString FailureLine(const Messages& messages, MessageLanguage language, const QString& file,
+                    const imaging::LoadFailure& failure)
+{
+    QString line = QString::fromUtf8(messages.cannotBeLoaded).arg(file);
+    const info::LoadFailureText& text = info::LoadFailureTextOf(failure.reason);
+    if (failure.reason == imaging::LoadFailureReason::None)
+        return line;
+    const bool chinese = language == MessageLanguage::Chinese;
+    QString why = QString::fromUtf8(chinese ? text.chinese : text.english);
+    if (const QString content = ContentOfFailedFile(failure); !content.isEmpty())
+        why += (chinese ? QStringLiteral("：") : QStringLiteral(": ")) + content;
+    return line + (chinese ? QStringLiteral("（%1）") : QStringLiteral(" (%1)")).arg(why);
 }
 
 analysis::Language AnalysisLanguage(MessageLanguage language)
@@ -55,9 +92,9 @@ std::optional<analysis::FileAnalysis> AnalysisOf(CVeltraDoc& document, const QSt
 
 // The report of one file (with its findings when asked), or nothing when it cannot be loaded.
 std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file,
-                                   const InfoOptions& options)
+                                   const InfoOptions& options, imaging::LoadFailure* failure)
 {
-    if (!Load(document, file, options.decode))
+    if (!Load(document, file, options.decode, failure))
         return std::nullopt;
     QString report;
     if (!options.analyze) {
@@ -85,9 +122,9 @@ std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file,
 
 // The JSON object of one file's facts (and findings), or nothing when it cannot be loaded.
 std::optional<QByteArray> JsonOf(CVeltraDoc& document, const QString& file,
-                                 const InfoOptions& options)
+                                 const InfoOptions& options, imaging::LoadFailure* failure)
 {
-    if (!Load(document, file, options.decode))
+    if (!Load(document, file, options.decode, failure))
         return std::nullopt;
     const std::optional<info::ImageFacts> facts =
         info::GatherImageFacts(document.image(), info::RawValues::Kept);
@@ -116,23 +153,28 @@ int RunReports(const InfoOptions& options, std::FILE* out, std::FILE* err)
         Print(out, QByteArrayLiteral("[\n"));
     for (const QString& file : options.files) {
         std::optional<QByteArray> output;
+        imaging::LoadFailure failure;
         try {
-            output = options.json ? JsonOf(document, file, options)
-                                  : ReportOf(document, file, options);
+            output = options.json ? JsonOf(document, file, options, &failure)
+                                  : ReportOf(document, file, options, &failure);
         } catch (const std::bad_alloc&) {
             // A report too large for the memory left: this file fails, the next is tried.
             output.reset();
+            failure.reason = imaging::LoadFailureReason::OutOfMemory;
         }
-        const QString failure = QString::fromUtf8(messages.cannotBeLoaded).arg(file);
         if (!output) {
             status = kExitSomeFileFailed;
+            const QString line = FailureLine(messages, options.language, file, failure);
             if (!options.json) {
                 std::fflush(out);
-                Print(err, failure + u'\n');
+                Print(err, line + u'\n');
                 std::fflush(err);
                 continue;
             }
-            output = QJsonDocument(FailureJson(file, failure)).toJson(QJsonDocument::Indented);
+            output = QJsonDocument(FailureJson(file, line,
+                                               info::LoadFailureTextOf(failure.reason).key,
+                                               ContentOfFailedFile(failure)))
+                         .toJson(QJsonDocument::Indented);
         }
         if (options.json) {
             if (anyPrinted)

@@ -35,6 +35,13 @@ bool CVeltraDoc::OnOpenDocument(const QString& path)
     // opened here at all (a pipe would block until something writes to it): the load refuses
     // it at once, as any file that holds no picture.
     const QFileInfo info(path);
+    m_loadFailure = {};
+    if (!info.exists())
+        m_loadFailure.reason = LoadFailureReason::NotFound;
+    else if (!info.isFile())
+        m_loadFailure.reason = LoadFailureReason::NotRegularFile;
+    else
+        m_loadFailure.reason = LoadFailureReason::AccessDenied;
     if (info.exists() && !info.isFile() && !info.isDir()) {
         if (!info.isReadable())
             return false;
@@ -43,6 +50,7 @@ bool CVeltraDoc::OnOpenDocument(const QString& path)
         if (!file.open(QIODevice::ReadOnly))
             return false;
     }
+    m_loadFailure = {};
     // An empty file goes through the load like any other and fails there, rather than
     // leaving the previous picture on display under the new name.
     Serialize(CArchive(CArchive::Mode::Load, QFileInfo(path).absoluteFilePath()));
@@ -74,7 +82,7 @@ void CVeltraDoc::Serialize(const CArchive& ar)
     ForgetComposition();
     m_pImage.reset();
     GpBitmap* bitmap = nullptr;
-    const GpStatus status = GdipCreateBitmapFromFile(ar.GetFilePath(), &bitmap);
+    const GpStatus status = LoadBitmapFromFile(ar.GetFilePath(), &bitmap, &m_loadFailure);
     ImagePtr loaded(bitmap);
     if (status != Ok || !loaded) {
         m_prompts.ShowMessage(QStringLiteral("文件加载失败"), DocumentPrompts::Icon::Error);

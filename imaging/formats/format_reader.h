@@ -11,6 +11,7 @@
 #include "imaging/content_kinds.h"
 #include "imaging/file_structure.h"
 #include "imaging/gdiplus_types.h"
+#include "imaging/load_failure.h"
 
 #include <QByteArrayView>
 #include <QImage>
@@ -40,6 +41,9 @@ struct FrameHeader {
     std::optional<PixelFormat> decodedPixelFormat;
     // The frame itself, when the decoder could only tell by decoding it.
     QImage pixels;
+    // Why the decoder refused the file, when it knows better than its status can say (an
+    // image sequence without a still picture, a codec library that cannot be opened).
+    LoadFailureReason refusal = LoadFailureReason::None;
 };
 
 // A format's row, filled with designated initialisers in the format's own folder: what is left

@@ -14,6 +14,7 @@
 
 #include <QImageReader>
 
+#include <algorithm>
 #include <mutex>
 #include <new>
 
@@ -33,6 +34,21 @@ void PrepareDecoders()
     QuietCodecLibraries();
 }
 
+// Why a format's decoder refused a file whose first bytes it matched.
+LoadFailureReason RefusalReason(const FormatReader& reader, const FrameHeader& header,
+                                GpStatus status)
+{
+    if (header.refusal != LoadFailureReason::None)
+        return header.refusal;
+    if (status == OutOfMemory)
+        return LoadFailureReason::OverPixelBudget;
+    if (reader.format == FileFormat::Unknown)
+        return LoadFailureReason::NoDecoder;
+    if (!reader.decode && !reader.probe && !reader.mainKind().qtDecoder)
+        return LoadFailureReason::NotDecodable;
+    return LoadFailureReason::DamagedHeader;
+}
+
 }  // namespace
 
 GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* /*output*/)
@@ -47,42 +63,72 @@ GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input,
 
 GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap)
 {
-    if (!bitmap)
-        return InvalidParameter;
-    *bitmap = nullptr;
-
-    // The file is read once; everything below works on these bytes.
-    QByteArray bytes;
-    try {
-        const GpStatus status = ReadRegularFile(filename, &bytes);
-        if (status != Ok)
-            return status;
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory;
-    }
-    return CreateBitmapFromBytes(std::move(bytes), bitmap);
+    return LoadBitmapFromFile(filename, bitmap, nullptr);
 }
 
 GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap)
 {
+    return LoadBitmapFromBytes(std::move(bytes), bitmap, nullptr);
+}
+
+GpStatus LoadBitmapFromFile(const QString& filename, GpBitmap** bitmap, LoadFailure* failure)
+{
     if (!bitmap)
         return InvalidParameter;
     *bitmap = nullptr;
+    LoadFailure ignored;
+    if (!failure)
+        failure = &ignored;
+    *failure = {};
+
+    // The file is read once; everything below works on these bytes.
+    QByteArray bytes;
+    try {
+        const GpStatus status = ReadRegularFile(filename, &bytes, &failure->reason);
+        if (status != Ok)
+            return status;
+    } catch (const std::bad_alloc&) {
+        failure->reason = LoadFailureReason::OutOfMemory;
+        return OutOfMemory;
+    }
+    return LoadBitmapFromBytes(std::move(bytes), bitmap, failure);
+}
+
+GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* failure)
+{
+    if (!bitmap)
+        return InvalidParameter;
+    *bitmap = nullptr;
+    LoadFailure ignored;
+    if (!failure)
+        failure = &ignored;
+    *failure = {};
     PrepareDecoders();
-    if (bytes.isEmpty())
+    if (bytes.isEmpty()) {
+        failure->reason = LoadFailureReason::Empty;
         return UnknownImageFormat;
+    }
+    failure->head = bytes.first(std::min(bytes.size(), kLoadFailureHeadBytes));
 
     try {
         const FormatReader& reader = ReaderFor(bytes);
+        if (reader.format != FileFormat::Unknown)
+            failure->contentKind = reader.mainKind().name;
         FileFacts facts = reader.read(bytes);
         FrameHeader header;
         const GpStatus status = ProbeFirstFrame(reader, bytes, facts, &header);
         if (status != Ok) {
             qCInfo(lcImaging) << "no decoder accepts the file, status" << status;
+            failure->reason = RefusalReason(reader, header, status);
+            if (header.kind)
+                failure->contentKind = header.kind->name;
             return status;
         }
+        if (header.kind)
+            failure->contentKind = header.kind->name;
         if (facts.tooLittleDataForDeclaredSize) {
             qCInfo(lcImaging, "the file's data cannot hold the picture its header declares");
+            failure->reason = LoadFailureReason::TooLittleData;
             return UnknownImageFormat;
         }
         const PixelFormat pixelFormat =
@@ -105,8 +151,10 @@ GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap)
         (*bitmap)->setContentFormat(contentFormat);
         if (reader.containerOrientsPicture)
             (*bitmap)->setOrientedByContainer(containerTurn);
+        *failure = {};
         return Ok;
     } catch (const std::bad_alloc&) {
+        failure->reason = LoadFailureReason::OutOfMemory;
         return OutOfMemory;
     }
 }

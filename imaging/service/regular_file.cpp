@@ -18,16 +18,19 @@ namespace {
 // more bytes than its own pixel limit.
 constexpr qint64 kMaxFileBytes = static_cast<qint64>(kMaxPixelBytes);
 
-GpStatus StatusForOpenFailure(int error)
+GpStatus StatusForOpenFailure(int error, LoadFailureReason* reason)
 {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
+        *reason = LoadFailureReason::NotFound;
         return FileNotFound;
     case EACCES:
     case EPERM:
+        *reason = LoadFailureReason::AccessDenied;
         return AccessDenied;
     default:
+        *reason = LoadFailureReason::ReadError;
         return Win32Error;
     }
 }
@@ -36,12 +39,16 @@ GpStatus StatusForOpenFailure(int error)
 
 // The file is opened without waiting and its kind checked on the open handle, so a file
 // swapped for another kind in between cannot slip through.
-GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes)
+GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes, LoadFailureReason* reason)
 {
+    LoadFailureReason ignored = LoadFailureReason::None;
+    if (!reason)
+        reason = &ignored;
+    *reason = LoadFailureReason::ReadError;
     const QByteArray path = QFile::encodeName(filename);
     const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
-        return StatusForOpenFailure(errno);
+        return StatusForOpenFailure(errno, reason);
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
@@ -52,14 +59,18 @@ GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes)
         return Win32Error;
     if (!S_ISREG(status.st_mode)) {
         qCInfo(lcImaging, "%s is not a regular file; not read", path.constData());
+        *reason = LoadFailureReason::NotRegularFile;
         return UnknownImageFormat;
     }
-    if (status.st_size > kMaxFileBytes)
+    if (status.st_size > kMaxFileBytes) {
+        *reason = LoadFailureReason::FileTooLarge;
         return OutOfMemory;
+    }
     // The file as it was when opened: bytes appended meanwhile are not read.
     *bytes = file.read(status.st_size);
     if (file.error() != QFileDevice::NoError)
         return Win32Error;
+    *reason = LoadFailureReason::None;
     return Ok;
 }
 

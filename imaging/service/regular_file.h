@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/gdiplus_types.h"
+#include "imaging/load_failure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +11,8 @@ namespace veltra::imaging {
 // The whole of a regular file. Anything else (a named pipe, which would block until something
 // writes to it; a device such as /dev/zero, which never ends; a socket; a directory) fails at
 // once, before a byte is read. A file larger than any picture the service accepts fails with
-// OutOfMemory.
-GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes);
+// OutOfMemory. `reason`, when given, says why a read failed.
+GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes,
+                         LoadFailureReason* reason = nullptr);
 
 }  // namespace veltra::imaging

@@ -65,7 +65,9 @@ TEST_F(CliTest, AFileThatCannotBeLoadedIsReportedAndTheOthersStillPrinted)
     const QString missing = directory.filePath(QStringLiteral("missing.png"));
     const ProgramRun run = RunInfo({textPath, pngPath, missing});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, QStringLiteral("%1: 文件加载失败\n%2: 文件加载失败\n").arg(textPath, missing));
+    EXPECT_EQ(run.err, QStringLiteral("%1: 文件加载失败（没有能读取此内容的解码器：text）\n"
+                                      "%2: 文件加载失败（文件不存在）\n")
+                           .arg(textPath, missing));
     EXPECT_EQ(run.out, QStringLiteral("==> %1 <==\n%2").arg(pngPath, QString::fromUtf8(kPlainPngReport)));
 }
 
@@ -83,7 +85,9 @@ TEST_F(CliTest, MessagesInEnglishUnlessTheLocaleIsChinese)
 {
     const QString english = QStringLiteral("en_US.UTF-8");
     const ProgramRun failed = RunInfo({textPath, pngPath}, english);
-    EXPECT_EQ(failed.err, QStringLiteral("%1: cannot be loaded\n").arg(textPath));
+    EXPECT_EQ(failed.err,
+              QStringLiteral("%1: cannot be loaded (no decoder for this content: text)\n")
+                  .arg(textPath));
     EXPECT_TRUE(failed.out.contains(QString::fromUtf8(kPlainPngReport)));
     EXPECT_TRUE(RunInfo({QStringLiteral("--help")}, english).out.startsWith(u"Usage: veltra-info"));
     EXPECT_TRUE(RunInfo({QStringLiteral("--bogus")}, QStringLiteral("C"))
@@ -159,7 +163,7 @@ TEST(CliFixtureTest, DecodeAsksForThePixelsToo)
     EXPECT_TRUE(reported.out.startsWith(QStringLiteral("文件类型：jpg\n尺寸：37x21\n")));
     const ProgramRun decoded = RunInfo({QStringLiteral("--decode"), broken});
     EXPECT_EQ(decoded.exitCode, 1);
-    EXPECT_EQ(decoded.err, QStringLiteral("%1: 文件加载失败\n").arg(broken));
+    EXPECT_EQ(decoded.err, QStringLiteral("%1: 文件加载失败（像素无法解码）\n").arg(broken));
     const ProgramRun sound = RunInfo(
         {QStringLiteral("--decode"), QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_progressive_4_2_0.jpg")});
     EXPECT_EQ(sound.exitCode, 0);

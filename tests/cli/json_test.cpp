@@ -106,7 +106,9 @@ TEST(JsonTest, EveryFieldAgreesWithTheTextReport)
         const auto report = reports.find(path);
         if (facts.contains(u"error")) {
             EXPECT_TRUE(report == reports.end()) << path.toStdString();
-            EXPECT_TRUE(text.err.contains(path + QStringLiteral(": 文件加载失败\n")));
+            EXPECT_TRUE(text.err.contains(facts[u"error"].toString() + u'\n'));
+            EXPECT_TRUE(facts[u"error"].toString().startsWith(path + QStringLiteral(": 文件加载失败（")));
+            EXPECT_FALSE(facts[u"reason"].toString().isEmpty());
             continue;
         }
         ASSERT_TRUE(report != reports.end()) << path.toStdString();
@@ -159,7 +161,8 @@ TEST(JsonTest, ANameThatLiesAndAFileThatFails)
     EXPECT_EQ(objects[0][u"extensions"].toArray(), QJsonArray{QStringLiteral("png")});
     EXPECT_EQ(objects[1].toObject(),
               (QJsonObject{{QStringLiteral("path"), missing},
-                           {QStringLiteral("error"), missing + QStringLiteral(": cannot be loaded")}}));
+                           {QStringLiteral("error"), missing + QStringLiteral(": cannot be loaded (no such file)")},
+                           {QStringLiteral("reason"), QStringLiteral("not_found")}}));
 }
 
 // --analyze adds the findings after the report, in the user's language, or as "analysis".

@@ -281,6 +281,42 @@ TEST(GdipCreateBitmapFromFile, RefusesEverythingButRegularFiles)
     }
 }
 
+// A failed load says why, and names the format when its first bytes matched one.
+TEST(LoadFailure, SaysWhyAndWhatTheContentWas)
+{
+    QByteArray jpegTooLarge = test_support::ReadFixture("jpeg_1_component.jpg");
+    const qsizetype frame = jpegTooLarge.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    qToBigEndian(std::uint16_t{60000}, jpegTooLarge.data() + frame + 5);
+    qToBigEndian(std::uint16_t{60000}, jpegTooLarge.data() + frame + 7);
+    const QByteArray png = test_support::ReadFixture("png_rgb_8bit.png");
+    const struct {
+        QByteArray bytes;
+        LoadFailureReason reason;
+        QByteArray contentKind;
+    } rows[] = {
+        {QByteArray(), LoadFailureReason::Empty, ""},
+        {QByteArray("%PDF-1.7\n"), LoadFailureReason::NoDecoder, ""},
+        {png.first(20), LoadFailureReason::DamagedHeader, "png"},
+        {QByteArray("P6\n4 4\n255\n"), LoadFailureReason::DamagedHeader, "ppm"},
+        {QByteArray("\xD7\xCD\xC6\x9A\0\0", 6), LoadFailureReason::NotDecodable, "wmf"},
+        {jpegTooLarge, LoadFailureReason::OverPixelBudget, "jpeg"},
+    };
+    for (const auto& row : rows) {
+        GpBitmap* bitmap = nullptr;
+        LoadFailure failure;
+        EXPECT_NE(LoadBitmapFromBytes(row.bytes, &bitmap, &failure), Ok);
+        EXPECT_EQ(bitmap, nullptr);
+        EXPECT_EQ(failure.reason, row.reason) << row.bytes.first(std::min<qsizetype>(8, row.bytes.size())).toHex().constData();
+        EXPECT_EQ(failure.contentKind, row.contentKind);
+    }
+    LoadFailure failure;
+    GpBitmap* bitmap = nullptr;
+    ASSERT_EQ(LoadBitmapFromBytes(png, &bitmap, &failure), Ok);
+    GdipDisposeImage(bitmap);
+    EXPECT_EQ(failure.reason, LoadFailureReason::None);
+}
+
 // A file may take 64 MiB of pixels whatever its size, and 16 KiB of pixels a byte beyond that,
 // up to the service's 2 GiB.
 TEST(PixelBudget, GrowsWithTheFile)

@@ -4,6 +4,7 @@
 #include "document/document_prompts.h"
 #include "document/document_types.h"
 #include "imaging/image_handles.h"
+#include "imaging/load_failure.h"
 
 #include <QObject>
 #include <QPoint>
@@ -79,6 +80,8 @@ public:
     // The document's state, for views and the command-line tool to read.
     COLORREF backgroundColor() const { return m_clrBackground; }
     imaging::GpImage* image() const { return m_pImage.get(); }
+    // Why the last file opened could not be loaded; no reason after a load that succeeded.
+    const imaging::LoadFailure& lastLoadFailure() const { return m_loadFailure; }
     imaging::GpImage* watermark() const { return m_pWatermark.get(); }
     std::uint32_t watermarkFlags() const { return m_nWatermarkFlags; }
     QPoint watermarkPosition() const { return m_ptWatermark; }
@@ -117,6 +120,7 @@ private:
     QString m_strPathName;
     COLORREF m_clrBackground;
     imaging::ImagePtr m_pImage;
+    imaging::LoadFailure m_loadFailure;
     imaging::ImagePtr m_pWatermark;
     std::uint32_t m_nWatermarkFlags;
     QPoint m_ptWatermark;

@@ -56,9 +56,12 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
                                   FrameHeader* header)
 {
     GpStatus status = UnknownImageFormat;
+    const ContentKind* signedKind = nullptr;
     for (const ContentKind& kind : kOtherKinds) {
         if (kind.signature && !kind.signature(file))
             continue;
+        if (kind.signature && !signedKind)
+            signedKind = &kind;
         status = DecodeWithQt(file, facts, kind.qtDecoder, &header->pixels);
         if (status == UnknownImageFormat)
             continue;
@@ -70,6 +73,11 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
         return status;
     }
     qCInfo(lcImaging, "no decoder the service uses reads the file");
+    // A file whose signature names its kind is that kind, damaged.
+    if (signedKind) {
+        header->kind = signedKind;
+        header->refusal = LoadFailureReason::DamagedHeader;
+    }
     return status;
 }
 

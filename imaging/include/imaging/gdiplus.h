@@ -6,6 +6,7 @@
 // or Gdip...Delete call; the RAII holders in image_handles.h do that for callers.
 
 #include "imaging/gdiplus_types.h"
+#include "imaging/load_failure.h"
 #include "imaging/property_tags.h"
 
 #include <QByteArray>
@@ -34,6 +35,9 @@ GpStatus GdipCreateBitmapFromFile(const QString& filename, GpBitmap** bitmap);
 // An operation of our own: the same from bytes in memory, such as a picture embedded in a
 // file (its Exif thumbnail), with the same budgets.
 GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap);
+// Operations of our own: the same two, saying on failure why the file could not be loaded.
+GpStatus LoadBitmapFromFile(const QString& filename, GpBitmap** bitmap, LoadFailure* failure);
+GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* failure);
 GpStatus GdipImageForceDecode(GpImage* image);
 GpStatus GdipDisposeImage(GpImage* image);
 
