@@ -4,6 +4,7 @@
 #   make test-sanitize  the same tests, built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make install PREFIX=... [DESTDIR=...]   installs the Release build
 #   make uninstall [DESTDIR=...]            removes what that install wrote
+#   make package  builds the Debian package of the Release build
 
 JOBS ?= 2
 WERROR ?= OFF
@@ -12,7 +13,7 @@ SAMPLE ?= samples/sample_photo.jpg
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: run test test-sanitize setup build-release build-test bench fuzz clean install uninstall
+.PHONY: run test test-sanitize setup build-release build-test bench fuzz clean install uninstall package
 
 setup:
 	@bash scripts/setup.sh
@@ -30,6 +31,10 @@ install: build-release
 
 uninstall:
 	DESTDIR="$(DESTDIR)" cmake --build $(BUILD_DIR)/release --target uninstall
+
+package: build-release
+	cd $(BUILD_DIR)/release && cpack -G DEB
+	@ls $(BUILD_DIR)/release/veltra_*.deb
 
 build-test: setup
 	cmake -S . -B $(BUILD_DIR)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_BUILD_TESTS=ON \

@@ -5,11 +5,20 @@
 # directories that are left empty, and nothing else: a directory that existed before the
 # install stays, even when it ends up empty.
 
-set(VELTRA_CREATED_DIRECTORIES_RECORD ${CMAKE_BINARY_DIR}/install_created_directories.txt)
+# Every install rule belongs to this component, the one the Debian package is made of.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME veltra)
 
 # Before any file is installed, the install script learns how to note created directories.
+# The record is named as CMake names the manifest: an install of one component (as CPack's
+# staging install for the package is) keeps its own and leaves the whole install's record,
+# which uninstalling reads, alone.
 install(CODE "
-set(VELTRA_CREATED_DIRECTORIES_RECORD \"${VELTRA_CREATED_DIRECTORIES_RECORD}\")
+if(CMAKE_INSTALL_COMPONENT)
+  set(VELTRA_CREATED_DIRECTORIES_RECORD
+      \"${CMAKE_BINARY_DIR}/install_created_directories_\${CMAKE_INSTALL_COMPONENT}.txt\")
+else()
+  set(VELTRA_CREATED_DIRECTORIES_RECORD \"${CMAKE_BINARY_DIR}/install_created_directories.txt\")
+endif()
 include(\"${CMAKE_CURRENT_LIST_DIR}/install_created_directories.cmake\")
 ")
 

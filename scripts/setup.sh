@@ -16,6 +16,9 @@ packages=(
   clang libclang-rt-14-dev
   # Validators and viewers of the installed desktop entry, metainfo, icons and manual pages.
   desktop-file-utils appstream man-db groff-base librsvg2-bin
+  # Making and checking the Debian package: dpkg-shlibdeps, dpkg-architecture and
+  # dpkg-parsechangelog; file, which CPack runs to find the programs; lintian.
+  dpkg-dev file lintian
 )
 
 missing=()

@@ -11,17 +11,11 @@ prefix=/usr
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
+source "$(dirname "$0")/install_records.sh"
 scratch=$(mktemp -d)
-# The build tree keeps the record of its last install; a real install made from this tree
-# keeps its record once the test is over.
-for record in install_manifest.txt install_created_directories.txt; do
-  if [ -e "$build/$record" ]; then mv "$build/$record" "$scratch/$record.saved"; fi
-done
+set_install_records_aside "$build" "$scratch"
 restore() {
-  for record in install_manifest.txt install_created_directories.txt; do
-    rm -f "$build/$record"
-    if [ -e "$scratch/$record.saved" ]; then mv "$scratch/$record.saved" "$build/$record"; fi
-  done
+  restore_install_records "$build" "$scratch"
   rm -rf "$scratch"
 }
 trap restore EXIT
