@@ -111,7 +111,7 @@ TEST_F(OutOfMemoryTest, CommandLineReportsTheOthersAndFailsTheOne)
     std::fclose(outStream);
     std::fclose(errStream);
     EXPECT_EQ(status, cli::kExitSomeFileFailed);
-    EXPECT_EQ(Contents(err).toStdString(), QStringLiteral("%1: 文件加载失败\n").arg(hugeComment).toStdString());
+    EXPECT_EQ(Contents(err).toStdString(), QStringLiteral("%1: 文件加载失败（内存不足）\n").arg(hugeComment).toStdString());
     const QString written = QString::fromUtf8(Contents(out));
     EXPECT_EQ(written.count(QStringLiteral("文件类型：png")), 2);
     EXPECT_TRUE(written.startsWith(QStringLiteral("==> %1 <==\n").arg(small)));
