@@ -7,6 +7,7 @@
 #include "formats/metafile/metafile_reader.h"
 #include "formats/other/other_reader.h"
 #include "formats/png/png_reader.h"
+#include "formats/psd/psd_reader.h"
 #include "formats/tiff/tiff_reader.h"
 #include "formats/webp/webp_reader.h"
 
@@ -19,7 +20,7 @@ namespace {
 // last, since it matches any content.
 constexpr const FormatReader* kReaders[]{
     &kPngFormat,  &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
-    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kOtherFormat,
+    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kPsdFormat,  &kOtherFormat,
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "formats/jpeg/jpeg_segments.h"
 #include "metadata/ifd_walker.h"
 #include "metadata/item_budget.h"
+#include "metadata/photoshop_resources.h"
 #include "util/byte_reader.h"
 
 #include <algorithm>
@@ -81,36 +82,17 @@ std::vector<MpfPicture> ReadMpfPictures(QByteArrayView tiff)
     return {};
 }
 
-// Photoshop's image resources: "8BIM", id, a padded Pascal name, a size, padded data.
+// The first thumbnail among an APP13 segment's Photoshop resources.
 std::optional<PhotoshopThumbnail> ReadPhotoshopThumbnail(QByteArrayView resources, ItemBudget& budget)
 {
-    constexpr std::uint16_t kThumbnail = 0x040C;
-    constexpr std::uint16_t kOldThumbnail = 0x0409;
-    constexpr qsizetype kThumbnailHeader = 28;
-    qsizetype at = 0;
-    while (at + 12 <= resources.size() && resources.sliced(at, 4) == "8BIM") {
-        const std::uint16_t id = ReadBig16(resources, at + 4);
-        const qsizetype nameLength = ByteAt(resources, at + 6);
-        qsizetype sizeAt = at + 6 + ((nameLength + 2) & ~qsizetype{1});
-        if (sizeAt + 4 > resources.size())
-            return std::nullopt;
-        const std::uint32_t size = ReadBig32(resources, sizeAt);
-        const qsizetype dataAt = sizeAt + 4;
-        if (!RangeInside(std::uint64_t(dataAt), size, std::uint64_t(resources.size())))
-            return std::nullopt;
-        if ((id == kThumbnail || id == kOldThumbnail) && size >= kThumbnailHeader) {
-            const QByteArrayView data = resources.sliced(dataAt, size);
-            PhotoshopThumbnail thumbnail;
-            thumbnail.width = static_cast<int>(ReadBig32(data, 4));
-            thumbnail.height = static_cast<int>(ReadBig32(data, 8));
-            const QByteArrayView jpeg = data.sliced(kThumbnailHeader);
-            if (ReadBig32(data, 0) == 1 && budget.take(jpeg.size()))
-                thumbnail.jpeg = jpeg.toByteArray();
-            return thumbnail;
-        }
-        at = dataAt + size + (size & 1);
-    }
-    return std::nullopt;
+    std::optional<PhotoshopThumbnail> thumbnail;
+    ForEachPhotoshopResource(resources, [&](std::uint16_t id, QByteArrayView data) {
+        if (id != kPhotoshopThumbnail && id != kPhotoshopOldThumbnail)
+            return true;
+        thumbnail = ReadPhotoshopThumbnailResource(data, budget);
+        return !thumbnail;
+    });
+    return thumbnail;
 }
 
 }  // namespace

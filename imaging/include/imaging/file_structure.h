@@ -51,6 +51,26 @@ struct PhotoshopThumbnail {
     QByteArray jpeg;  // the JFIF data, when the resource holds it (format 1)
 };
 
+// A Photoshop document's layers, as its layer records describe them (bottom first).
+struct PhotoshopLayer {
+    QString name;
+    int width = 0;
+    int height = 0;
+    bool hidden = false;
+};
+
+// What a Photoshop document (PSD, or PSB for large ones) says of itself.
+struct PhotoshopDocument {
+    bool largeDocument = false;  // PSB
+    int colorMode = 0;           // 0 bitmap, 1 grey, 2 indexed, 3 RGB, 4 CMYK, 7 multichannel,
+                                 // 8 duotone, 9 Lab
+    int depth = 0;               // bits a sample
+    int channels = 0;
+    int compression = -1;        // of the merged picture: 0 raw, 1 RLE, 2 ZIP, 3 ZIP predicted
+    bool mergedAlpha = false;    // the merged picture has a transparency channel
+    std::vector<PhotoshopLayer> layers;
+};
+
 struct FileStructure {
     qsizetype fileSize = 0;
     // Just past the picture's own data (a JPEG's EOI, a PNG's IEND, a GIF's trailer, a WebP's
@@ -69,6 +89,9 @@ struct FileStructure {
     std::optional<PhotoshopThumbnail> photoshopThumbnail;
     // The JUMBF payloads of the APP11 segments, in file order (Content Credentials).
     std::vector<QByteArray> app11Payloads;
+
+    // Photoshop documents only.
+    std::optional<PhotoshopDocument> photoshopDocument;
 
     // Any format that carries them.
     QByteArray xmp;             // the XMP packet (JPEG APP1, PNG iTXt, WebP "XMP ", ...)
