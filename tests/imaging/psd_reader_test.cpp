@@ -165,8 +165,9 @@ TEST(PsdDamaged, CutShortOrLying)
         GpBitmap* bitmap = nullptr;
         const GpStatus status = CreateBitmapFromBytes(whole.first(cut), &bitmap);
         const ImagePtr image(bitmap);
-        if (status == Ok)
+        if (status == Ok) {
             EXPECT_NE(GdipImageForceDecode(image.get()), Ok) << cut;
+        }
     }
 
     const auto claim = [](std::uint32_t side) {
