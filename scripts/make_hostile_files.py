@@ -43,7 +43,7 @@ KIB = 1024
 MIB = 1024 * KIB
 
 # No file may be larger than this; a mistake that writes a huge file fails loudly instead.
-MAX_FILE_BYTES = 4 * MIB
+MAX_FILE_BYTES = 8 * MIB
 
 # The IFD walker reads at most this many entries of one directory.
 WALKER_ENTRY_LIMIT = 4096
@@ -816,6 +816,14 @@ def make_amplifications(out):
     # A thousand smaller ones after the pixel data, where a reader may look last.
     out.write(kind, "png_1000_ztxt_description_bombs_1mib_each_after_idat", "png",
               png_file(after_idat=[png_ztxt(b"Description", zlib_bomb(MIB))] * 1000))
+    # A hundred chunks of one id, each inflating to 64 MiB - 1: the first passes the value
+    # budget, so the id stays free; a reader that then inflates every duplicate to its limit
+    # inflates gigabytes from 6.5 MB.
+    bomb = zlib_bomb(64 * MIB - 1)
+    out.write(kind, "png_100_ztxt_one_keyword_bombs_64mib_minus_1_each", "png",
+              png_file(before_idat=[png_ztxt(b"Comment", bomb)] * 100))
+    out.write(kind, "png_100_iccp_bombs_64mib_minus_1_each", "png",
+              png_file(before_idat=[png_iccp(b"ICC profile", bomb)] * 100))
     # One text chunk inflating to 64 MiB in a file of about 65 KB.
     out.write(kind, "png_one_ztxt_64mib", "png",
               png_file(before_idat=[png_ztxt(b"Description", zlib_bomb(64 * MIB))]))

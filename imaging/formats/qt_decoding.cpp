@@ -1,6 +1,9 @@
 #include "formats/qt_decoding.h"
 
 #include "formats/format_reader.h"
+#include "imaging/logging.h"
+#include "imaging/work_counters.h"
+#include "util/pixel_memory.h"
 
 #include <QIODevice>
 #include <QImageReader>
@@ -130,6 +133,7 @@ GpStatus ProbeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArr
     // A decoder that cannot tell the frame's size or format beforehand is asked to decode it.
     if (!qt.reader.read(&header->pixels) || header->pixels.isNull())
         return UnknownImageFormat;
+    CountFrame(Work::FramesDecoded, header->pixels.size());
     header->size = header->pixels.size();
     header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
     return Ok;
@@ -158,12 +162,15 @@ GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const 
 GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
                           const FrameHeader& header, QImage* pixels)
 {
+    GpStatus status = UnknownImageFormat;
     if (reader.decode)
-        return reader.decode(file, facts, pixels);
-    const ContentKind& kind = header.kind ? *header.kind : reader.mainKind();
-    if (!kind.qtDecoder)
-        return UnknownImageFormat;
-    return DecodeWithQt(file, facts, kind.qtDecoder, pixels);
+        status = reader.decode(file, facts, pixels);
+    else if (const ContentKind& kind = header.kind ? *header.kind : reader.mainKind();
+             kind.qtDecoder)
+        status = DecodeWithQt(file, facts, kind.qtDecoder, pixels);
+    if (status == Ok)
+        CountFrame(Work::FramesDecoded, pixels->size());
+    return status;
 }
 
 }  // namespace veltra::imaging
