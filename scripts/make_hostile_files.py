@@ -860,6 +860,12 @@ def make_amplifications(out):
     chunks = [vp8x(VP8X_ANIMATION, 16384, 16384), anim()]
     chunks += [anmf(0, 0, 16384, 16384, frame)] * 1000
     out.write(kind, "webp_1000_frames_16384x16384_each", "webp", webp_file(chunks))
+    # The same with frames of 8192 x 8192, which the file's size allows: the report needs the
+    # canvas from the header, not a frame decoded.
+    frame = riff_chunk(b"VP8L", vp8l_one_colour(8192, 8192))
+    chunks = [vp8x(VP8X_ANIMATION, 8192, 8192), anim()]
+    chunks += [anmf(0, 0, 8192, 8192, frame)] * 1000
+    out.write(kind, "webp_1000_frames_8192x8192_each", "webp", webp_file(chunks))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -963,6 +969,10 @@ def make_pixel_claims(out):
         out.write(kind, f"webp_animated_canvas_{side}x{side}", "webp",
                   webp_file([vp8x(VP8X_ANIMATION, side, side), anim(),
                              anmf(0, 0, 1, 1, one_pixel)]))
+    # A 16384 x 16384 canvas in a file large enough for its gigabyte of pixels.
+    out.write(kind, "webp_animated_canvas_16384x16384_in_64kib", "webp",
+              webp_file([vp8x(VP8X_ANIMATION, 16384, 16384), anim(),
+                         anmf(0, 0, 1, 1, one_pixel), riff_chunk(b"PADD", bytes(64 * KIB))]))
     out.write(kind, "webp_animated_frame_outside_canvas", "webp",
               webp_file([vp8x(VP8X_ANIMATION, 16, 16), anim(),
                          anmf(16000000, 16000000, 1, 1, one_pixel)]))
@@ -1039,6 +1049,9 @@ def make_pixel_claims(out):
     out.write(kind, "gif_screen_65535x65535_frame_1x1", "gif", gif_file(65535, 65535, gif_frame()))
     out.write(kind, "gif_frame_65535x65535_empty_lzw", "gif",
               gif_file(65535, 65535, gif_frame(0, 0, 65535, 65535, GIF_EMPTY_LZW)))
+    # An 8192 x 8192 screen in a file large enough for it, its one frame a pixel.
+    out.write(kind, "gif_screen_8192x8192_in_16kib", "gif",
+              gif_file(8192, 8192, gif_comment(bytes(16 * KIB)) + gif_frame()))
     out.write(kind, "gif_frame_65535x65535_outside_1x1_screen", "gif",
               gif_file(1, 1, gif_frame(65000, 65000, 65535, 65535, GIF_EMPTY_LZW)))
 

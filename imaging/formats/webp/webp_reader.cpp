@@ -1,11 +1,17 @@
 #include "formats/webp/webp_reader.h"
 
+#include "formats/pixel_budget.h"
+#include "imaging/logging.h"
 #include "metadata/ifd_walker.h"
 #include "metadata/item_budget.h"
 #include "util/byte_reader.h"
 
+#include <webp/decode.h>
+#include <webp/demux.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace veltra::imaging {
 namespace {
@@ -76,6 +82,45 @@ void ReadWebPStructure(QByteArrayView file, FileStructure* out)
     }
 }
 
+struct DemuxDelete {
+    void operator()(WebPDemuxer* demuxer) const { WebPDemuxDelete(demuxer); }
+};
+
+// What Qt's WebP decoder knows before it decodes: the features libwebp reads from the first
+// bytes of the file (the decoder hands it no more than the features structure holds, so a
+// VP8X file is known by its canvas alone), and for an animation the frames the
+// demultiplexer finds in the whole file, which must accept it. Nothing is decoded: an
+// animation of a thousand large frames costs a walk over their headers. The decoder paints an
+// animation's frames onto a canvas with alpha; a still picture has alpha when its header says.
+GpStatus ProbeWebP(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* header)
+{
+    WebPBitstreamFeatures features{};
+    const auto* data = reinterpret_cast<const std::uint8_t*>(file.data());
+    const auto peeked = std::min(static_cast<std::size_t>(file.size()), sizeof features);
+    if (WebPGetFeatures(data, peeked, &features) != VP8_STATUS_OK) {
+        qCInfo(lcImaging, "the WebP header cannot be read");
+        return UnknownImageFormat;
+    }
+    if (features.has_animation) {
+        const WebPData whole{data, static_cast<std::size_t>(file.size())};
+        const std::unique_ptr<WebPDemuxer, DemuxDelete> demuxer(WebPDemux(&whole));
+        if (!demuxer) {
+            qCInfo(lcImaging, "the WebP animation's frames cannot be read");
+            return UnknownImageFormat;
+        }
+        qCInfo(lcImaging, "a WebP animation of %u frames on a canvas of %d x %d",
+               WebPDemuxGetI(demuxer.get(), WEBP_FF_FRAME_COUNT), features.width, features.height);
+    }
+    const QSize canvas(features.width, features.height);
+    if (!WithinPixelBudget(canvas, PixelBudgetFor(file.size())))
+        return OutOfMemory;
+    header->size = canvas;
+    header->decodedPixelFormat = features.has_animation || features.has_alpha
+                                     ? PixelFormat32bppARGB
+                                     : PixelFormat24bppRGB;
+    return Ok;
+}
+
 constexpr ContentKind kWebPKinds[]{
     {.name = "webp", .extensions = "webp", .mimeTypes = "image/webp", .qtDecoder = "webp"},
 };
@@ -87,6 +132,7 @@ const FormatReader kWebPFormat{
     .kinds = kWebPKinds,
     .matches = IsWebP,
     .read = ReadWebP,
+    .probe = ProbeWebP,
     .structure = ReadWebPStructure,
 };
 
