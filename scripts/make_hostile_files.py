@@ -92,6 +92,21 @@ def compress_pieces(pieces, wbits=zlib.MAX_WBITS):
     return b"".join(out)
 
 
+def repeated_zlib(block, times):
+    """A zlib stream of `block` repeated `times` times, made by compressing the block once.
+
+    A full flush empties the compressor's history, so every repetition compresses to the
+    same bytes: gigabytes of picture data cost one block's compression and a checksum pass.
+    """
+    compressor = zlib.compressobj(9, zlib.DEFLATED, -zlib.MAX_WBITS)
+    piece = compressor.compress(block) + compressor.flush(zlib.Z_FULL_FLUSH)
+    end = compressor.flush()
+    adler = 1
+    for _ in range(times):
+        adler = zlib.adler32(block, adler)
+    return b"\x78\xda" + piece * times + end + struct.pack(">I", adler)
+
+
 _BOMBS = {}
 
 
@@ -1779,6 +1794,11 @@ def make_bombs(out):
     out.write(kind, "png_complete_20000x20000_grey", "png",
               png_file(20000, 20000, idat=[png_chunk(b"IDAT", compress_pieces(
                   [(b"\x00" + bytes(20000), 20000)]))]))
+    # A complete 23000 x 23000 RGBA picture, 2.1 GB of pixels from 2 MB, just under the
+    # largest picture any file may have.
+    out.write(kind, "png_complete_23000x23000_rgba", "png",
+              png_file(23000, 23000, 8, PNG_RGBA, idat=[png_chunk(b"IDAT", repeated_zlib(
+                  (b"\x00" + bytes(23000 * 4)) * 100, 230))]))
 
     # A TIFF strip declared as 256 x 256 grey whose deflate stream inflates to 64 MiB, with
     # both deflate compression codes.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace veltra::imaging {
@@ -106,14 +107,33 @@ GpStatus Accepts(QImageReader& reader, QByteArrayView file, QSize* size)
 }  // namespace
 
 GpStatus DecodeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArray& decoder,
-                      QImage* pixels)
+                      QImage* pixels, DecodedMemory memory)
 {
     QtReader qt(file, facts, decoder);
     QSize size;
     if (const GpStatus status = Accepts(qt.reader, file, &size); status != Ok)
         return status;
+    std::optional<PrefaultAhead> prefault;
+    const uchar* prepared = nullptr;
+    const QImage::Format format = qt.reader.imageFormat();
+    if (memory == DecodedMemory::PreparedAhead && size.isValid() && !size.isEmpty() &&
+        format != QImage::Format_Invalid) {
+        const int bitsPerPixel = QImage::toPixelFormat(format).bitsPerPixel();
+        const qsizetype bytesPerLine = (qsizetype{size.width()} * bitsPerPixel + 31) / 32 * 4;
+        const std::uint64_t pixelBytes = std::uint64_t(bytesPerLine) * std::uint64_t(size.height());
+        PixelMapping mapping(pixelBytes);
+        if (mapping.isValid()) {
+            *pixels = mapping.TakeAsImage(size.width(), size.height(), bytesPerLine, format);
+            if (!pixels->isNull()) {
+                prepared = pixels->constBits();
+                prefault.emplace(pixels->bits(), pixelBytes);
+            }
+        }
+    }
     if (!qt.reader.read(pixels) || pixels->isNull())
         return UnknownImageFormat;
+    if (prepared && pixels->constBits() != prepared)
+        qCInfo(lcImaging, "the decoder did not use the memory prepared for its picture");
     return Ok;
 }
 

@@ -399,7 +399,8 @@ FileFacts ReadPng(QByteArrayView file)
 // picture's memory, as for any other file.
 GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
 {
-    const GpStatus status = DecodeWithQt(file, facts, "png", pixels);
+    const GpStatus status =
+        DecodeWithQt(file, facts, "png", pixels, DecodedMemory::PreparedAhead);
     if (status != Ok || !facts.rgb16ColourKey)
         return status;
     QImage& keyed = *pixels;
