@@ -17,6 +17,7 @@ struct CounterRow {
 
 constexpr std::array kCounters{
     CounterRow{Work::InflatedBytes, "inflated_bytes"},
+    CounterRow{Work::ItemValueBytes, "item_value_bytes"},
     CounterRow{Work::FramesDecoded, "frames_decoded"},
     CounterRow{Work::FramesDecodedToRecognise, "frames_decoded_to_recognise"},
     CounterRow{Work::DecodedPixelBytes, "decoded_pixel_bytes"},

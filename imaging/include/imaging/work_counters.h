@@ -1,7 +1,8 @@
 #pragma once
 
 // What the service did in this process, counted as it goes: bytes inflated from compressed
-// metadata (kept or dropped), frames decoded, and the pixel memory they took. The budgets of
+// metadata (kept or dropped), item values handed out, frames decoded, and the pixel memory
+// they took. The budgets of
 // the hostile-file checks are stated in these counts rather than in seconds, which vary from
 // machine to machine. QT_LOGGING_RULES="veltra.work=true" prints them, as one line, when the
 // program calls LogWorkDone (veltra-info does at exit).
@@ -18,6 +19,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcWork)
 enum class Work {
     // Bytes out of every zlib stream of metadata: text, profiles, XMP.
     InflatedBytes,
+    // Bytes of the item values handed out with pictures, each of which a report formats.
+    ItemValueBytes,
     // Frames decoded for their pixels, in full or scaled down.
     FramesDecoded,
     // Frames decoded only to tell whether a decoder reads a file that has no signature.
