@@ -106,6 +106,13 @@ GpStatus Accepts(QImageReader& reader, QByteArrayView file, QSize* size)
 
 }  // namespace
 
+DecodedMemory MemoryFor(QByteArrayView decoder)
+{
+    return decoder == "png" || decoder == "tiff" || decoder == "bmp"
+               ? DecodedMemory::PreparedAhead
+               : DecodedMemory::TakenByDecoder;
+}
+
 GpStatus DecodeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArray& decoder,
                       QImage* pixels, DecodedMemory memory)
 {
@@ -121,10 +128,15 @@ GpStatus DecodeWithQt(QByteArrayView file, const FileFacts& facts, const QByteAr
         const int bitsPerPixel = QImage::toPixelFormat(format).bitsPerPixel();
         const qsizetype bytesPerLine = (qsizetype{size.width()} * bitsPerPixel + 31) / 32 * 4;
         const std::uint64_t pixelBytes = std::uint64_t(bytesPerLine) * std::uint64_t(size.height());
-        PixelMapping mapping(pixelBytes);
-        if (mapping.isValid()) {
-            *pixels = mapping.TakeAsImage(size.width(), size.height(), bytesPerLine, format);
-            if (!pixels->isNull()) {
+        // Memory given to the decoder escapes Qt's own allocation limit, which is the service's:
+        // a picture that needs more (eight bytes a pixel) is left for Qt to refuse.
+        if (pixelBytes <= kMaxPixelBytes) {
+            PixelMapping mapping(pixelBytes);
+            QImage picture;
+            if (mapping.isValid())
+                picture = mapping.TakeAsImage(size.width(), size.height(), bytesPerLine, format);
+            if (!picture.isNull()) {
+                *pixels = std::move(picture);
                 prepared = pixels->constBits();
                 prefault.emplace(pixels->bits(), pixelBytes);
             }
@@ -187,7 +199,7 @@ GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const
         status = reader.decode(file, facts, pixels);
     else if (const ContentKind& kind = header.kind ? *header.kind : reader.mainKind();
              kind.qtDecoder)
-        status = DecodeWithQt(file, facts, kind.qtDecoder, pixels);
+        status = DecodeWithQt(file, facts, kind.qtDecoder, pixels, MemoryFor(kind.qtDecoder));
     if (status == Ok)
         CountFrame(Work::FramesDecoded, pixels->size());
     return status;

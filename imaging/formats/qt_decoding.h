@@ -24,6 +24,9 @@ struct FrameHeader;
 // would leave the prepared memory unused.
 enum class DecodedMemory { TakenByDecoder, PreparedAhead };
 
+// Prepared memory for Qt's decoders known to write into it (PNG, TIFF and BMP), else none.
+DecodedMemory MemoryFor(QByteArrayView decoder);
+
 // Decodes with Qt's decoder of that name, and no other, reading the pieces of the file its
 // reader chose (facts.decoderInput) or else the whole file. The pixels stay as stored: no
 // orientation is applied. A picture past the file's pixel budget fails with OutOfMemory before

@@ -400,7 +400,7 @@ FileFacts ReadPng(QByteArrayView file)
 GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
 {
     const GpStatus status =
-        DecodeWithQt(file, facts, "png", pixels, DecodedMemory::PreparedAhead);
+        DecodeWithQt(file, facts, "png", pixels, MemoryFor("png"));
     if (status != Ok || !facts.rgb16ColourKey)
         return status;
     QImage& keyed = *pixels;
