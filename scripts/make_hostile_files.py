@@ -984,10 +984,14 @@ def make_pixel_claims(out):
         out.write(kind, f"webp_animated_canvas_{side}x{side}", "webp",
                   webp_file([vp8x(VP8X_ANIMATION, side, side), anim(),
                              anmf(0, 0, 1, 1, one_pixel)]))
-    # A 16384 x 16384 canvas in a file large enough for its gigabyte of pixels.
+    # A 16384 x 16384 canvas in a file large enough for its gigabyte of pixels, and the
+    # largest canvas any file may have in a file large enough for it.
     out.write(kind, "webp_animated_canvas_16384x16384_in_64kib", "webp",
               webp_file([vp8x(VP8X_ANIMATION, 16384, 16384), anim(),
                          anmf(0, 0, 1, 1, one_pixel), riff_chunk(b"PADD", bytes(64 * KIB))]))
+    out.write(kind, "webp_animated_canvas_23170x23170_in_128kib", "webp",
+              webp_file([vp8x(VP8X_ANIMATION, 23170, 23170), anim(),
+                         anmf(0, 0, 1, 1, one_pixel), riff_chunk(b"PADD", bytes(128 * KIB))]))
     out.write(kind, "webp_animated_frame_outside_canvas", "webp",
               webp_file([vp8x(VP8X_ANIMATION, 16, 16), anim(),
                          anmf(16000000, 16000000, 1, 1, one_pixel)]))
@@ -1799,6 +1803,15 @@ def make_bombs(out):
     out.write(kind, "png_complete_23000x23000_rgba", "png",
               png_file(23000, 23000, 8, PNG_RGBA, idat=[png_chunk(b"IDAT", repeated_zlib(
                   (b"\x00" + bytes(23000 * 4)) * 100, 230))]))
+    # The same picture as one deflated TIFF strip.
+    t = TiffWriter()
+    stream = repeated_zlib(bytes(23000 * 4) * 100, 230)
+    strip = t.blob(stream)
+    entries = tiff_image_entries(t, 23000, 23000, strip, len(stream), samples=4, photometric=2,
+                                 compression=8) + [(338,) + t.shorts(2)]
+    ifd0 = t.directory(by_tag(entries))
+    t.set_first_ifd(ifd0.offset)
+    out.write(kind, "tiff_complete_23000x23000_rgba_deflate", "tif", t.bytes())
 
     # A TIFF strip declared as 256 x 256 grey whose deflate stream inflates to 64 MiB, with
     # both deflate compression codes.
