@@ -4,6 +4,7 @@
 #include "cli/info_command.h"
 #include "imaging/gdiplus.h"
 #include "imaging/logging.h"
+#include "imaging/work_counters.h"
 
 #include <QCoreApplication>
 
@@ -23,5 +24,8 @@ int main(int argc, char** argv)
     startup.SuppressBackgroundThread = true;
     veltra::imaging::GdiplusStartup(&token, &startup, nullptr);
 
-    return veltra::cli::RunInfoCommand(options, stdout, stderr);
+    const int status = veltra::cli::RunInfoCommand(options, stdout, stderr);
+    // What the files cost, for checks that bound work rather than time (off by default).
+    veltra::imaging::LogWorkDone();
+    return status;
 }

@@ -539,6 +539,9 @@ def make_other_fixtures():
         one = convert_to("one.gif", "-size", "3x2", "xc:red", "-fill", "blue",
                          "-draw", "point 2,1")
         write("gif_one_frame.gif", one)
+        # The same under a version that does not exist: not a GIF by its signature, but Qt's
+        # GIF decoder, which does not look at the version, reads it.
+        write("gif88a_one_frame.gif", b"GIF88a" + one[6:])
         # Two frames: the first red, the second blue; the picture is the first.
         two = convert_to("two.gif", "-delay", "10", "-size", "4x3", "xc:red", "xc:blue",
                          "-loop", "0")
@@ -574,14 +577,16 @@ def make_other_fixtures():
         table = b"".join(bytes((b, g, r, 0)) for (r, g, b) in palette)
         return header + table + colour + mask
 
-    def icon_file(images):
-        """images: (size, bpp, colour count, dib bytes)."""
-        out = struct.pack("<HHH", 0, 1, len(images))
+    def icon_file(images, kind=1):
+        """images: (size, bpp, colour count, dib bytes); kind 2 makes a cursor, whose entries
+        hold the hot spot (0, 0) where an icon's hold its planes and depth."""
+        out = struct.pack("<HHH", 0, kind, len(images))
         offset = 6 + 16 * len(images)
         body = b""
         for (size, bpp, count, dib) in images:
-            out += struct.pack("<BBBBHHII", size % 256, size % 256, count, 0, 1, bpp, len(dib),
-                               offset + len(body))
+            planes, depth = (1, bpp) if kind == 1 else (0, 0)
+            out += struct.pack("<BBBBHHII", size % 256, size % 256, count, 0, planes, depth,
+                               len(dib), offset + len(body))
             body += dib
         return out + body
 
@@ -598,6 +603,9 @@ def make_other_fixtures():
     mask_rows = [[0] * 16 for _ in range(15)] + [[0] * 15 + [1]]
     eight = icon_dib(16, 8, index_rows, palette=[YELLOW, BLUE], mask_rows=mask_rows)
     write("icon_8bit_palette.ico", icon_file([(16, 8, 0, eight)]))
+    # A Windows cursor (00 00 02 00): no identifier of its own; Qt's decoder of that name reads
+    # it. The 16 x 16 32-bit image of the first icon.
+    write("cursor_32bit.cur", icon_file([(16, 32, 0, first)], kind=2))
 
     # Misnamed pictures: the content decides, never the name. Each has its own size.
     write("png_named_as.jpg", png(5, 3, 2, 8, [list(RED) * 5] * 3))
@@ -735,6 +743,7 @@ EXPECTED_CORNERS = {
     "gif_one_frame.gif": ((255, 0, 0, 255), (0, 0, 255, 255), 0),
     "icon_two_images.ico": ((255, 0, 0, 255), (0, 0, 255, 128), 0),
     "icon_8bit_palette.ico": ((255, 255, 0, 255), (0, 0, 0, 0), 0),
+    "cursor_32bit.cur": ((255, 0, 0, 255), (0, 0, 255, 128), 0),
     "ppm_rgb.ppm": ((255, 0, 0, 255), (10, 200, 30, 255), 0),
     "pbm_bilevel.pbm": ((0, 0, 0, 255), (255, 255, 255, 255), 0),
     "tga_32bit_alpha.tga": ((255, 0, 0, 128), (0, 255, 0, 255), 0),

@@ -43,7 +43,7 @@ KIB = 1024
 MIB = 1024 * KIB
 
 # No file may be larger than this; a mistake that writes a huge file fails loudly instead.
-MAX_FILE_BYTES = 4 * MIB
+MAX_FILE_BYTES = 8 * MIB
 
 # The IFD walker reads at most this many entries of one directory.
 WALKER_ENTRY_LIMIT = 4096
@@ -90,6 +90,21 @@ def compress_pieces(pieces, wbits=zlib.MAX_WBITS):
             times -= now
     out.append(compressor.flush())
     return b"".join(out)
+
+
+def repeated_zlib(block, times):
+    """A zlib stream of `block` repeated `times` times, made by compressing the block once.
+
+    A full flush empties the compressor's history, so every repetition compresses to the
+    same bytes: gigabytes of picture data cost one block's compression and a checksum pass.
+    """
+    compressor = zlib.compressobj(9, zlib.DEFLATED, -zlib.MAX_WBITS)
+    piece = compressor.compress(block) + compressor.flush(zlib.Z_FULL_FLUSH)
+    end = compressor.flush()
+    adler = 1
+    for _ in range(times):
+        adler = zlib.adler32(block, adler)
+    return b"\x78\xda" + piece * times + end + struct.pack(">I", adler)
 
 
 _BOMBS = {}
@@ -816,6 +831,14 @@ def make_amplifications(out):
     # A thousand smaller ones after the pixel data, where a reader may look last.
     out.write(kind, "png_1000_ztxt_description_bombs_1mib_each_after_idat", "png",
               png_file(after_idat=[png_ztxt(b"Description", zlib_bomb(MIB))] * 1000))
+    # A hundred chunks of one id, each inflating to 64 MiB - 1: the first passes the value
+    # budget, so the id stays free; a reader that then inflates every duplicate to its limit
+    # inflates gigabytes from 6.5 MB.
+    bomb = zlib_bomb(64 * MIB - 1)
+    out.write(kind, "png_100_ztxt_one_keyword_bombs_64mib_minus_1_each", "png",
+              png_file(before_idat=[png_ztxt(b"Comment", bomb)] * 100))
+    out.write(kind, "png_100_iccp_bombs_64mib_minus_1_each", "png",
+              png_file(before_idat=[png_iccp(b"ICC profile", bomb)] * 100))
     # One text chunk inflating to 64 MiB in a file of about 65 KB.
     out.write(kind, "png_one_ztxt_64mib", "png",
               png_file(before_idat=[png_ztxt(b"Description", zlib_bomb(64 * MIB))]))
@@ -852,6 +875,12 @@ def make_amplifications(out):
     chunks = [vp8x(VP8X_ANIMATION, 16384, 16384), anim()]
     chunks += [anmf(0, 0, 16384, 16384, frame)] * 1000
     out.write(kind, "webp_1000_frames_16384x16384_each", "webp", webp_file(chunks))
+    # The same with frames of 8192 x 8192, which the file's size allows: the report needs the
+    # canvas from the header, not a frame decoded.
+    frame = riff_chunk(b"VP8L", vp8l_one_colour(8192, 8192))
+    chunks = [vp8x(VP8X_ANIMATION, 8192, 8192), anim()]
+    chunks += [anmf(0, 0, 8192, 8192, frame)] * 1000
+    out.write(kind, "webp_1000_frames_8192x8192_each", "webp", webp_file(chunks))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -955,6 +984,14 @@ def make_pixel_claims(out):
         out.write(kind, f"webp_animated_canvas_{side}x{side}", "webp",
                   webp_file([vp8x(VP8X_ANIMATION, side, side), anim(),
                              anmf(0, 0, 1, 1, one_pixel)]))
+    # A 16384 x 16384 canvas in a file large enough for its gigabyte of pixels, and the
+    # largest canvas any file may have in a file large enough for it.
+    out.write(kind, "webp_animated_canvas_16384x16384_in_64kib", "webp",
+              webp_file([vp8x(VP8X_ANIMATION, 16384, 16384), anim(),
+                         anmf(0, 0, 1, 1, one_pixel), riff_chunk(b"PADD", bytes(64 * KIB))]))
+    out.write(kind, "webp_animated_canvas_23170x23170_in_128kib", "webp",
+              webp_file([vp8x(VP8X_ANIMATION, 23170, 23170), anim(),
+                         anmf(0, 0, 1, 1, one_pixel), riff_chunk(b"PADD", bytes(128 * KIB))]))
     out.write(kind, "webp_animated_frame_outside_canvas", "webp",
               webp_file([vp8x(VP8X_ANIMATION, 16, 16), anim(),
                          anmf(16000000, 16000000, 1, 1, one_pixel)]))
@@ -1031,6 +1068,9 @@ def make_pixel_claims(out):
     out.write(kind, "gif_screen_65535x65535_frame_1x1", "gif", gif_file(65535, 65535, gif_frame()))
     out.write(kind, "gif_frame_65535x65535_empty_lzw", "gif",
               gif_file(65535, 65535, gif_frame(0, 0, 65535, 65535, GIF_EMPTY_LZW)))
+    # An 8192 x 8192 screen in a file large enough for it, its one frame a pixel.
+    out.write(kind, "gif_screen_8192x8192_in_16kib", "gif",
+              gif_file(8192, 8192, gif_comment(bytes(16 * KIB)) + gif_frame()))
     out.write(kind, "gif_frame_65535x65535_outside_1x1_screen", "gif",
               gif_file(1, 1, gif_frame(65000, 65000, 65535, 65535, GIF_EMPTY_LZW)))
 
@@ -1758,6 +1798,20 @@ def make_bombs(out):
     out.write(kind, "png_complete_20000x20000_grey", "png",
               png_file(20000, 20000, idat=[png_chunk(b"IDAT", compress_pieces(
                   [(b"\x00" + bytes(20000), 20000)]))]))
+    # A complete 23000 x 23000 RGBA picture, 2.1 GB of pixels from 2 MB, just under the
+    # largest picture any file may have.
+    out.write(kind, "png_complete_23000x23000_rgba", "png",
+              png_file(23000, 23000, 8, PNG_RGBA, idat=[png_chunk(b"IDAT", repeated_zlib(
+                  (b"\x00" + bytes(23000 * 4)) * 100, 230))]))
+    # The same picture as one deflated TIFF strip.
+    t = TiffWriter()
+    stream = repeated_zlib(bytes(23000 * 4) * 100, 230)
+    strip = t.blob(stream)
+    entries = tiff_image_entries(t, 23000, 23000, strip, len(stream), samples=4, photometric=2,
+                                 compression=8) + [(338,) + t.shorts(2)]
+    ifd0 = t.directory(by_tag(entries))
+    t.set_first_ifd(ifd0.offset)
+    out.write(kind, "tiff_complete_23000x23000_rgba_deflate", "tif", t.bytes())
 
     # A TIFF strip declared as 256 x 256 grey whose deflate stream inflates to 64 MiB, with
     # both deflate compression codes.

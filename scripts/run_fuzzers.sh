@@ -47,8 +47,10 @@ while read -r name; do
     cp -R "$seeds"/. "$corpus"/
   fi
   echo "== $name for ${seconds}s"
-  # Each target runs headless; -timeout turns a hang on one input into a failure.
-  if ! QT_QPA_PLATFORM=offscreen "$target" -max_total_time="$seconds" -timeout=10 \
+  # Each target runs headless. -timeout turns an input that never ends into a failure: set far
+  # above what any input takes (a fraction of a second), so that it catches a hang, never a
+  # slow or busy machine.
+  if ! QT_QPA_PLATFORM=offscreen "$target" -max_total_time="$seconds" -timeout=300 \
       -rss_limit_mb=2048 -malloc_limit_mb="${MALLOC_MB:-256}" -print_final_stats=1 -artifact_prefix="$artifacts/$name-" \
       "$corpus" 2>"$work/$name.log"; then
     tail -n 60 "$work/$name.log" >&2

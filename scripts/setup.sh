@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config python3
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-translations-l10n
   libqt6svg6 qt6-qpa-plugins
-  zlib1g-dev libjpeg62-turbo-dev libtiff-dev libpng-dev
+  zlib1g-dev libjpeg62-turbo-dev libtiff-dev libpng-dev libwebp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   # Oracles and tools the tests and scripts use.

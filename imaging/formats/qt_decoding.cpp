@@ -1,12 +1,16 @@
 #include "formats/qt_decoding.h"
 
 #include "formats/format_reader.h"
+#include "imaging/logging.h"
+#include "imaging/work_counters.h"
+#include "util/pixel_memory.h"
 
 #include <QIODevice>
 #include <QImageReader>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace veltra::imaging {
@@ -102,15 +106,46 @@ GpStatus Accepts(QImageReader& reader, QByteArrayView file, QSize* size)
 
 }  // namespace
 
+DecodedMemory MemoryFor(QByteArrayView decoder)
+{
+    return decoder == "png" || decoder == "tiff" || decoder == "bmp"
+               ? DecodedMemory::PreparedAhead
+               : DecodedMemory::TakenByDecoder;
+}
+
 GpStatus DecodeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArray& decoder,
-                      QImage* pixels)
+                      QImage* pixels, DecodedMemory memory)
 {
     QtReader qt(file, facts, decoder);
     QSize size;
     if (const GpStatus status = Accepts(qt.reader, file, &size); status != Ok)
         return status;
+    std::optional<PrefaultAhead> prefault;
+    const uchar* prepared = nullptr;
+    const QImage::Format format = qt.reader.imageFormat();
+    if (memory == DecodedMemory::PreparedAhead && size.isValid() && !size.isEmpty() &&
+        format != QImage::Format_Invalid) {
+        const int bitsPerPixel = QImage::toPixelFormat(format).bitsPerPixel();
+        const qsizetype bytesPerLine = (qsizetype{size.width()} * bitsPerPixel + 31) / 32 * 4;
+        const std::uint64_t pixelBytes = std::uint64_t(bytesPerLine) * std::uint64_t(size.height());
+        // Memory given to the decoder escapes Qt's own allocation limit, which is the service's:
+        // a picture that needs more (eight bytes a pixel) is left for Qt to refuse.
+        if (pixelBytes <= kMaxPixelBytes) {
+            PixelMapping mapping(pixelBytes);
+            QImage picture;
+            if (mapping.isValid())
+                picture = mapping.TakeAsImage(size.width(), size.height(), bytesPerLine, format);
+            if (!picture.isNull()) {
+                *pixels = std::move(picture);
+                prepared = pixels->constBits();
+                prefault.emplace(pixels->bits(), pixelBytes);
+            }
+        }
+    }
     if (!qt.reader.read(pixels) || pixels->isNull())
         return UnknownImageFormat;
+    if (prepared && pixels->constBits() != prepared)
+        qCInfo(lcImaging, "the decoder did not use the memory prepared for its picture");
     return Ok;
 }
 
@@ -130,6 +165,7 @@ GpStatus ProbeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArr
     // A decoder that cannot tell the frame's size or format beforehand is asked to decode it.
     if (!qt.reader.read(&header->pixels) || header->pixels.isNull())
         return UnknownImageFormat;
+    CountFrame(Work::FramesDecoded, header->pixels.size());
     header->size = header->pixels.size();
     header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
     return Ok;
@@ -158,12 +194,15 @@ GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const 
 GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
                           const FrameHeader& header, QImage* pixels)
 {
+    GpStatus status = UnknownImageFormat;
     if (reader.decode)
-        return reader.decode(file, facts, pixels);
-    const ContentKind& kind = header.kind ? *header.kind : reader.mainKind();
-    if (!kind.qtDecoder)
-        return UnknownImageFormat;
-    return DecodeWithQt(file, facts, kind.qtDecoder, pixels);
+        status = reader.decode(file, facts, pixels);
+    else if (const ContentKind& kind = header.kind ? *header.kind : reader.mainKind();
+             kind.qtDecoder)
+        status = DecodeWithQt(file, facts, kind.qtDecoder, pixels, MemoryFor(kind.qtDecoder));
+    if (status == Ok)
+        CountFrame(Work::FramesDecoded, pixels->size());
+    return status;
 }
 
 }  // namespace veltra::imaging

@@ -1,5 +1,6 @@
 #include "metadata/property_set.h"
 
+#include "imaging/work_counters.h"
 #include "util/byte_reader.h"
 
 namespace veltra::imaging {
@@ -8,10 +9,14 @@ PropertySet::PropertySet(PropertyRecords records)
 {
     m_records.reserve(records.size());
     m_index.reserve(records.size());
+    std::uint64_t valueBytes = 0;
     for (PropertyRecord& record : records) {
-        if (m_index.emplace(record.id, m_records.size()).second)
+        if (m_index.emplace(record.id, m_records.size()).second) {
+            valueBytes += static_cast<std::uint64_t>(record.value.size());
             m_records.push_back(std::move(record));
+        }
     }
+    CountWork(Work::ItemValueBytes, valueBytes);
 }
 
 const PropertyRecord* PropertySet::find(PROPID id) const

@@ -1,6 +1,7 @@
 #include "service/decoded_content.h"
 
 #include "imaging/logging.h"
+#include "imaging/work_counters.h"
 #include "service/pixel_operations.h"
 
 namespace veltra::imaging {
@@ -34,6 +35,7 @@ std::optional<GpStatus> DecodedContent::makeStoredReduced(int level, QImage* out
     const GpStatus status = m_reader.decodeScaled(m_file, m_facts, 1 << kScaledLevel, &scaled);
     if (status != Ok)
         return std::nullopt;  // the whole decode, when it comes, tells what is wrong
+    CountFrame(Work::FramesDecoded, scaled.size());
     // In the layout halving gives, so that every shrunk copy is alike whichever way it came.
     if (scaled.format() != QImage::Format_RGB32 &&
         scaled.format() != QImage::Format_ARGB32_Premultiplied)

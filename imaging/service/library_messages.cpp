@@ -32,6 +32,21 @@ void LogTiffMessage(const char* module, const char* format, va_list arguments)
     png_longjmp(png, 1);
 }
 
+using SetErrorFn = void (*)(png_structrp, png_voidp, png_error_ptr, png_error_ptr);
+
+// libpng's own png_set_error_fn, the next one after this program's: by the version libpng 1.6
+// gives its symbols, or else by name alone, should a later libpng name its versions otherwise.
+SetErrorFn LibpngSetErrorFn()
+{
+    static const SetErrorFn found = [] {
+        void* symbol = dlvsym(RTLD_NEXT, "png_set_error_fn", "PNG16_0");
+        if (!symbol)
+            symbol = dlsym(RTLD_NEXT, "png_set_error_fn");
+        return reinterpret_cast<SetErrorFn>(symbol);
+    }();
+    return found;
+}
+
 }  // namespace
 
 void QuietCodecLibraries()
@@ -40,6 +55,12 @@ void QuietCodecLibraries()
     std::call_once(once, [] {
         TIFFSetWarningHandler(LogTiffMessage);
         TIFFSetErrorHandler(LogTiffMessage);
+        // Without libpng's function every call Qt makes to set its handlers is lost: said on
+        // standard error, whatever the logging rules, since it is a fault of the build.
+        if (!LibpngSetErrorFn())
+            std::fputs("veltra: libpng's png_set_error_fn was not found; PNG decoding goes "
+                       "without its message handlers\n",
+                       stderr);
     });
 }
 
@@ -53,10 +74,7 @@ void QuietCodecLibraries()
 extern "C" void png_set_error_fn(png_structrp png, png_voidp errorData, png_error_ptr onError,
                                  png_error_ptr onWarning)
 {
-    using SetErrorFn = void (*)(png_structrp, png_voidp, png_error_ptr, png_error_ptr);
-    static const auto libpngSetErrorFn =
-        reinterpret_cast<SetErrorFn>(dlvsym(RTLD_NEXT, "png_set_error_fn", "PNG16_0"));
-    if (libpngSetErrorFn)
+    if (const auto libpngSetErrorFn = veltra::imaging::LibpngSetErrorFn())
         libpngSetErrorFn(png, errorData, onError ? onError : veltra::imaging::LogPngError,
                          onWarning);
 }

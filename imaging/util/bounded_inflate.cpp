@@ -1,5 +1,7 @@
 #include "util/bounded_inflate.h"
 
+#include "imaging/work_counters.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -15,7 +17,8 @@ struct InflateStreamEnd {
 
 }  // namespace
 
-std::optional<QByteArray> InflateZlib(QByteArrayView compressed, qsizetype limit)
+std::optional<QByteArray> InflateZlib(QByteArrayView compressed, qsizetype limit,
+                                      InflationBudget& budget)
 {
     if (compressed.size() > std::numeric_limits<uInt>::max())
         return std::nullopt;
@@ -27,26 +30,30 @@ std::optional<QByteArray> InflateZlib(QByteArrayView compressed, qsizetype limit
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
     stream.avail_in = static_cast<uInt>(compressed.size());
 
+    const qsizetype allowed = std::max<qsizetype>(0, std::min(limit, budget.remaining()));
     QByteArray output;
     constexpr qsizetype kStep = 64 * 1024;
     for (;;) {
-        // One byte more than the limit is allowed for, so that a stream of exactly `limit`
-        // bytes is told apart from a longer one.
-        const qsizetype room = std::min(kStep, limit + 1 - output.size());
-        if (room <= 0)
-            return std::nullopt;
+        // With no room left, zlib still reads what needs no output (the end of the last
+        // block, the checksum): a stream of exactly `allowed` bytes ends there, and one that
+        // has more to give stops without giving it.
+        const qsizetype room = std::min(kStep, allowed - output.size());
         const qsizetype before = output.size();
         output.resize(before + room);
         stream.next_out = reinterpret_cast<Bytef*>(output.data() + before);
         stream.avail_out = static_cast<uInt>(room);
         const int result = inflate(&stream, Z_NO_FLUSH);
-        output.resize(before + room - static_cast<qsizetype>(stream.avail_out));
-        if (output.size() > limit)
-            return std::nullopt;
+        const qsizetype produced = room - static_cast<qsizetype>(stream.avail_out);
+        output.resize(before + produced);
+        budget.spend(produced);
+        CountWork(Work::InflatedBytes, static_cast<std::uint64_t>(produced));
         if (result == Z_STREAM_END)
             return output;
+        if (room == 0)
+            return std::nullopt;  // more to come than is allowed
         // Z_BUF_ERROR with output room left means the input ran out before the end.
-        if (result != Z_OK || (stream.avail_in == 0 && stream.avail_out != 0))
+        if ((result != Z_OK && result != Z_BUF_ERROR) ||
+            (stream.avail_in == 0 && stream.avail_out != 0))
             return std::nullopt;
     }
 }

@@ -200,7 +200,7 @@ TEST(JsonTest, GpsDecimalsAgreeWithExiftool)
                                         QStringLiteral("-Composite:GPSLatitude"),
                                         QStringLiteral("-Composite:GPSLongitude"),
                                         QStringLiteral("-Composite:GPSAltitude")} + files);
-    ASSERT_TRUE(process.waitForFinished(120000));
+    ASSERT_TRUE(process.waitForFinished(-1));
     std::map<QString, QJsonObject> reference;
     for (const QJsonValue& value : QJsonDocument::fromJson(process.readAllStandardOutput()).array())
         reference[value[u"SourceFile"].toString()] = value.toObject();

@@ -28,7 +28,7 @@ inline ProgramRun RunInfo(const QStringList& arguments,
     environment.insert(QStringLiteral("LC_ALL"), locale);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VELTRA_INFO_PROGRAM), arguments);
-    process.waitForFinished(120000);
+    process.waitForFinished(-1);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};

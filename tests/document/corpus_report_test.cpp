@@ -40,7 +40,7 @@ std::map<QString, ExifToolFacts> ExifToolFolder(const QString& folder)
                    {QStringLiteral("-j"), QStringLiteral("-n"), QStringLiteral("-r"),
                     QStringLiteral("-FileType"), QStringLiteral("-ImageWidth"),
                     QStringLiteral("-ImageHeight"), QStringLiteral("-Orientation"), folder});
-    exiftool.waitForFinished(120000);
+    exiftool.waitForFinished(-1);
     const QJsonArray entries = QJsonDocument::fromJson(exiftool.readAllStandardOutput()).array();
     for (const QJsonValue& value : entries) {
         const QJsonObject entry = value.toObject();

@@ -355,5 +355,109 @@ TEST(PixelBudget, AJpegWithFewerBitsThanBlocksIsRefused)
     EXPECT_NE(load(claim(mostBlocks + 1)), Ok);
 }
 
+// The edges of the bounds a picture's header meets at the load. Each is passed by one byte (or
+// the smallest step the format allows) on one side and met exactly on the other, so that a
+// bound made one step stricter or looser fails here.
+
+GpStatus LoadBytes(const QByteArray& bytes)
+{
+    GpBitmap* bitmap = nullptr;
+    const GpStatus status = CreateBitmapFromBytes(bytes, &bitmap);
+    ImagePtr image(bitmap);
+    return status;
+}
+
+QByteArray Little(std::uint32_t value, int bytes)
+{
+    QByteArray out(bytes, '\0');
+    for (int i = 0; i < bytes; ++i)
+        out[i] = static_cast<char>(value >> (8 * i));
+    return out;
+}
+
+// A 32-bit BMP header for the picture and zero bytes after it, Qt's decoder reading the header.
+QByteArray BmpOfBytes(int width, int height, qsizetype fileBytes)
+{
+    QByteArray bmp = "BM" + Little(static_cast<std::uint32_t>(fileBytes), 4) + Little(0, 4) +
+                     Little(54, 4) + Little(40, 4) + Little(width, 4) + Little(height, 4) +
+                     Little(1, 2) + Little(32, 2) + QByteArray(24, '\0');
+    return bmp + QByteArray(fileBytes - bmp.size(), '\0');
+}
+
+// A GIF whose screen is the picture, with one pixel of image and a comment that fills the file.
+QByteArray GifOfBytes(int width, int height, qsizetype fileBytes)
+{
+    const QByteArray head = "GIF89a" + Little(width, 2) + Little(height, 2) +
+                            QByteArray("\x80\x00\x00\x00\x00\x00\xff\xff\xff", 9);
+    const QByteArray tail = QByteArray("\x2c\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0\x3b", 16);
+    // The comment's sub-blocks, each a length byte and up to 255 bytes, to the exact size.
+    qsizetype left = fileBytes - head.size() - tail.size() - 3;
+    QByteArray comment("\x21\xfe", 2);
+    while (left > 0) {
+        const qsizetype block = std::min<qsizetype>(left == 257 ? 254 : 255, left - 1);
+        comment += static_cast<char>(block) + QByteArray(block, 'c');
+        left -= block + 1;
+    }
+    return head + comment + '\0' + tail;
+}
+
+// A lossless WebP header for the picture and a chunk of padding that fills the file; one byte
+// fewer cuts the padding short.
+QByteArray WebPOfBytes(int width, int height, qsizetype fileBytes)
+{
+    const std::uint32_t bits = static_cast<std::uint32_t>(width - 1) |
+                               (static_cast<std::uint32_t>(height - 1) << 14);
+    const QByteArray vp8l = QByteArray("VP8L\x06\0\0\0\x2f", 9) + Little(bits, 4) + '\0';
+    const qsizetype even = fileBytes + (fileBytes & 1);
+    const QByteArray padding = "PADD" + Little(static_cast<std::uint32_t>(even - 34), 4);
+    const QByteArray whole = "RIFF" + Little(static_cast<std::uint32_t>(even - 8), 4) + "WEBP" +
+                             vp8l + padding + QByteArray(even - 34, '\0');
+    return whole.first(fileBytes);
+}
+
+struct PixelBudgetRow {
+    const char* name;
+    QByteArray (*make)(int width, int height, qsizetype fileBytes);
+};
+
+class PixelBudgetEdge : public ::testing::TestWithParam<PixelBudgetRow> {};
+
+// 64 MiB for any file: 4096 x 4096 in a file of 4096 bytes, and one row more. Then 16 KiB for
+// each byte: 8192 x 4096 in a file of 8192 bytes, and the same in a file one byte shorter.
+TEST_P(PixelBudgetEdge, PicturesThatExactlyFillTheBudgetAreAccepted)
+{
+    const auto make = GetParam().make;
+    ASSERT_EQ(make(4096, 4096, 4096).size(), 4096);
+    EXPECT_EQ(LoadBytes(make(4096, 4096, 4096)), Ok);
+    EXPECT_EQ(LoadBytes(make(4096, 4097, 4096)), OutOfMemory);
+    EXPECT_EQ(LoadBytes(make(8192, 4096, 8192)), Ok);
+    EXPECT_EQ(LoadBytes(make(8192, 4096, 8191)), OutOfMemory);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PixelBudgetEdge,
+                         ::testing::Values(PixelBudgetRow{"bmp_through_qt", BmpOfBytes},
+                                           PixelBudgetRow{"gif_header", GifOfBytes},
+                                           PixelBudgetRow{"webp_header", WebPOfBytes}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Qt's GIF decoder paints on a canvas of fewer than 16384 x 16384 pixels; the file is large
+// enough for either canvas, so only the decoder's limit tells them apart.
+TEST(GifCanvas, OneOfSixteenThousandSquaredPixelsIsRefused)
+{
+    EXPECT_EQ(LoadBytes(GifOfBytes(16384, 16383, 70000)), Ok);
+    EXPECT_EQ(LoadBytes(GifOfBytes(16384, 16384, 70000)), UnknownImageFormat);
+}
+
+// A PNG's image data inflates to at most 1032 bytes a byte, and a little more for framing:
+// a header that declares more filtered bytes (here a row of one filter byte and 107295 grey
+// samples against 100 bytes of data) is refused before the decoder is asked for pixels.
+TEST(PngDataClaim, AHeaderTheImageDataCanHoldIsAccepted)
+{
+    const QByteArray data(100, '\0');
+    ASSERT_EQ(1032 * 100 + 4096, 1 + 107295);
+    EXPECT_EQ(LoadBytes(GreyPng(107295, 1, data)), Ok);
+    EXPECT_NE(LoadBytes(GreyPng(107296, 1, data)), Ok);
+}
+
 }  // namespace
 }  // namespace veltra::imaging

@@ -4,12 +4,15 @@
 #include "imaging/imaging_test_support.h"
 
 #include "imaging/property_rows.h"
+#include "imaging/work_counters.h"
 
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace veltra::imaging {
@@ -198,6 +201,77 @@ TEST(PngMetadata, DamagedChunksAreSkippedAndAnOverlongOneEndsTheWalk)
     EXPECT_EQ(Rows(test_support::ItemsOf(file, FileFormat::Png)),
               Expected{ItemRow("0320 2", QByteArrayView("kept\0", 5))});
 }
+
+// Compressed text and profiles within the file's two budgets: 16 MiB of item values and 32 MiB
+// inflated. A value that exactly fills what is left is kept and one byte more is not; a later
+// chunk for an id is not inflated at all; and what was inflated counts, kept or not.
+struct InflationRow {
+    const char* name;
+    std::vector<std::pair<const char*, qsizetype>> chunks;  // zTXt keyword (iCCP name) and size
+    std::vector<PROPID> listed;
+    std::uint64_t inflated;
+};
+
+void PrintTo(const InflationRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class PngInflation : public ::testing::TestWithParam<InflationRow> {};
+
+// A zlib stream of `size` letters, compressed once for all the rows.
+const QByteArray& RepeatedLetters(qsizetype size)
+{
+    static std::map<qsizetype, QByteArray> streams;
+    QByteArray& stream = streams[size];
+    if (stream.isEmpty())
+        stream = qCompress(QByteArray(size, 'v'), 1).mid(4);
+    return stream;
+}
+
+TEST_P(PngInflation, StaysWithinTheFilesBudgets)
+{
+    QByteArray file = Hex("89504e470d0a1a0a") +
+                      PngChunk("IHDR", Hex("00000001 00000001 08 00 00 00 00"));
+    for (const auto& [keyword, size] : GetParam().chunks) {
+        const QByteArray& stream = RepeatedLetters(size);
+        file += QByteArrayView(keyword) == "ICC"
+                    ? PngChunk("iCCP", QByteArray("ICC\0\0", 5) + stream)
+                    : PngChunk("zTXt", QByteArray(keyword) + QByteArray(2, '\0') + stream);
+    }
+    const std::uint64_t before = WorkDone(Work::InflatedBytes);
+    std::vector<PROPID> listed;
+    for (const PropertyRecord& item : test_support::ItemsOf(file, FileFormat::Png))
+        listed.push_back(item.id);
+    EXPECT_EQ(listed, GetParam().listed);
+    EXPECT_EQ(WorkDone(Work::InflatedBytes) - before, GetParam().inflated);
+}
+
+constexpr qsizetype kMiB = qsizetype{1} << 20;
+
+INSTANTIATE_TEST_SUITE_P(
+    Budgets, PngInflation,
+    ::testing::Values(
+        // Text and its NUL exactly fill the item budget; a byte more and it is dropped, having
+        // inflated as far as the budget let it.
+        InflationRow{"text_fills_the_item_budget", {{"Title", 16 * kMiB - 1}}, {0x0320},
+                     16 * kMiB - 1},
+        InflationRow{"text_one_byte_over", {{"Title", 16 * kMiB}}, {}, 16 * kMiB - 1},
+        // A profile has no NUL; its name ("ICC" and a NUL) takes four bytes first.
+        InflationRow{"profile_fills_the_item_budget", {{"ICC", 16 * kMiB - 4}}, {0x0302, 0x8773},
+                     16 * kMiB - 4},
+        InflationRow{"profile_one_byte_over", {{"ICC", 16 * kMiB - 3}}, {0x0302}, 16 * kMiB - 4},
+        // Only the first chunk of a keyword can be listed: the second is never inflated.
+        InflationRow{"second_chunk_of_a_keyword", {{"Comment", 16 * kMiB}, {"Comment", 1}}, {},
+                     16 * kMiB - 1},
+        // Two dropped values leave two bytes of the 32 MiB: a text of two fits, of three not.
+        InflationRow{"text_fills_the_inflation_budget",
+                     {{"Title", 16 * kMiB}, {"Author", 16 * kMiB}, {"Comment", 2}}, {0x9286},
+                     32 * kMiB},
+        InflationRow{"text_one_byte_over_the_inflation_budget",
+                     {{"Title", 16 * kMiB}, {"Author", 16 * kMiB}, {"Comment", 3}}, {},
+                     32 * kMiB}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GifMetadata, AnimatedGifListsEveryFrameDelayAndTheFirstFramesTransparency)
 {

@@ -202,6 +202,47 @@ TEST(IfdReaderGuard, CountTimesSizeOverflowIsSkipped)
     EXPECT_EQ(Rows(ReadTiffItems(tiff, TiffStructure::File)), Expected{"0112 3 0600"});
 }
 
+// Whatever ends on the structure's last byte is inside it; one byte less and it is not.
+struct LastByteRow {
+    const char* name;
+    const char* tiff;
+    Expected whole;
+    Expected oneByteShort;
+};
+
+void PrintTo(const LastByteRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class LastByte : public ::testing::TestWithParam<LastByteRow> {};
+
+TEST_P(LastByte, EndsInsideTheData)
+{
+    const QByteArray tiff = Hex(GetParam().tiff);
+    EXPECT_EQ(Rows(ReadTiffItems(tiff, TiffStructure::ExifBlock)), GetParam().whole);
+    EXPECT_EQ(Rows(ReadTiffItems(tiff.chopped(1), TiffStructure::ExifBlock)),
+              GetParam().oneByteShort);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Structures, LastByte,
+    ::testing::Values(
+        // The last entry, with no next-directory offset after it.
+        LastByteRow{"entry", "49492a00 08000000 0200 3101 0200 02000000 61000000"
+                             "1201 0300 01000000 06000000",
+                    {"0131 2 6100", "0112 3 0600"}, {"0131 2 6100"}},
+        // A value stored after the directory, up to the last byte.
+        LastByteRow{"value", "49492a00 08000000 0100 0f01 0200 05000000 1a000000 00000000"
+                             "43616d6500",
+                    {"010f 2 43616d6500"}, {}},
+        // The next-directory offset, leading back to a directory (IFD1) stored before IFD0.
+        LastByteRow{"next_directory_offset",
+                    "49492a00 1a000000 0100 0001 0300 01000000 07000000 00000000"
+                    "0100 1201 0300 01000000 06000000 08000000",
+                    {"0112 3 0600", "5020 3 0700"}, {"0112 3 0600"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 class UnknownType : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnknownType, EntryIsSkippedAndTheNextOneRead)

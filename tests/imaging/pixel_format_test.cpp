@@ -178,7 +178,10 @@ INSTANTIATE_TEST_SUITE_P(
         PixelFormatRow{"tga_32bit_alpha.tga", PixelFormat32bppARGB, ImageFormatOtherDecoded, kSmall,
                        qRgba(255, 0, 0, 128), qRgb(0, 255, 0), 1},
         PixelFormatRow{"webp_lossless_alpha.webp", PixelFormat32bppARGB, ImageFormatOtherDecoded, kSmall,
-                       qRgba(0, 0, 255, 128), qRgba(0, 0, 255, 128), 1}),
+                       qRgba(0, 0, 255, 128), qRgba(0, 0, 255, 128), 1},
+        PixelFormatRow{"cursor_32bit.cur", PixelFormat32bppARGB, ImageFormatOtherDecoded, kIcon, kRed, kHalfBlue, 1},
+        // gif_one_frame.gif under the signature "GIF88a": Qt's GIF decoder reads it, in 32 bits.
+        PixelFormatRow{"gif88a_one_frame.gif", PixelFormat24bppRGB, ImageFormatOtherDecoded, kSmall, kRed, kBlue, 0}),
     NameOf);
 
 // The values are the platform's, built as its headers build them: an index, the bits per

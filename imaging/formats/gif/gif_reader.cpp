@@ -1,5 +1,7 @@
 #include "formats/gif/gif_reader.h"
 
+#include "formats/pixel_budget.h"
+#include "imaging/logging.h"
 #include "imaging/property_tags.h"
 #include "metadata/item_budget.h"
 #include "util/byte_reader.h"
@@ -68,7 +70,19 @@ struct GraphicControl {
     std::optional<std::uint8_t> transparentIndex;
 };
 
+// The first image's descriptor: where it lies on the logical screen, and whether a control
+// extension before it marks a transparent index.
+struct FirstImage {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int lzwMinimumCodeSize = 0;
+    bool transparent = false;
+};
+
 struct GifBlocks {
+    std::optional<FirstImage> firstImage;
     std::vector<std::uint32_t> frameDelays;
     std::optional<QByteArray> comment;
     std::optional<std::uint16_t> loopCount;
@@ -101,7 +115,9 @@ void ReadExtension(std::uint8_t label, const SubBlocks& blocks,
     }
 }
 
-GifBlocks WalkBlocks(QByteArrayView file, qsizetype at)
+enum class WalkUntil { FirstImage, End };
+
+GifBlocks WalkBlocks(QByteArrayView file, qsizetype at, WalkUntil until = WalkUntil::End)
 {
     GifBlocks facts;
     // A graphic control extension applies to the next image only.
@@ -121,6 +137,18 @@ GifBlocks WalkBlocks(QByteArrayView file, qsizetype at)
             if (at + 1 + kImageDescriptorSize > file.size())
                 break;
             const std::uint8_t packed = ByteAt(file, at + kImageDescriptorSize);
+            if (facts.frameDelays.empty()) {
+                const qsizetype lzwAt =
+                    at + 1 + kImageDescriptorSize + ((packed & 0x80) ? ColourTableSize(packed) : 0);
+                if (lzwAt < file.size()) {
+                    facts.firstImage = FirstImage{
+                        ReadLittle16(file, at + 1), ReadLittle16(file, at + 3),
+                        ReadLittle16(file, at + 5), ReadLittle16(file, at + 7), ByteAt(file, lzwAt),
+                        pendingControl && pendingControl->transparentIndex.has_value()};
+                }
+                if (until == WalkUntil::FirstImage)
+                    break;
+            }
             facts.frameDelays.push_back(pendingControl ? pendingControl->delay : 0);
             if (facts.frameDelays.size() == 1 && pendingControl)
                 facts.firstFrameTransparentIndex = pendingControl->transparentIndex;
@@ -207,11 +235,22 @@ FileFacts ReadGif(QByteArrayView file)
     return facts;
 }
 
+// Qt's GIF decoder paints every frame onto a canvas the size of the logical screen (or, where
+// the screen says 0, as far as the first frame reaches), and refuses one of 16384 x 16384
+// pixels or more, and an LZW code size past 12 bits.
+constexpr std::uint64_t kDecoderCanvasPixelsRefused = std::uint64_t{16384} * 16384;
+constexpr int kLargestLzwCodeSize = 12;
+
 // Where the picture ends: just past the trailer.
 void ReadGifStructure(QByteArrayView file, FileStructure* out)
 {
     if (file.size() >= kHeaderSize + kScreenDescriptorSize)
         out->pictureEnd = WalkBlocks(file, FirstBlockAt(file)).end;
+}
+
+GpStatus ProbeGif(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* header)
+{
+    return ProbeGifLayout(file, header);
 }
 
 constexpr ContentKind kGifKinds[]{
@@ -220,12 +259,43 @@ constexpr ContentKind kGifKinds[]{
 
 }  // namespace
 
+GpStatus ProbeGifLayout(QByteArrayView file, FrameHeader* header)
+{
+    if (file.size() < kHeaderSize + kScreenDescriptorSize)
+        return UnknownImageFormat;
+    const std::optional<FirstImage> image =
+        WalkBlocks(file, FirstBlockAt(file), WalkUntil::FirstImage).firstImage;
+    if (!image || image->lzwMinimumCodeSize > kLargestLzwCodeSize) {
+        qCInfo(lcImaging, "the GIF has no first image the decoder can start on");
+        return UnknownImageFormat;
+    }
+    const int screenWidth = ReadLittle16(file, kHeaderSize);
+    const int screenHeight = ReadLittle16(file, kHeaderSize + 2);
+    const QSize canvas(screenWidth > 0 ? screenWidth : image->left + image->width,
+                       screenHeight > 0 ? screenHeight : image->top + image->height);
+    if (canvas.isEmpty() ||
+        std::uint64_t(canvas.width()) * std::uint64_t(canvas.height()) >=
+            kDecoderCanvasPixelsRefused) {
+        qCInfo(lcImaging, "the GIF decoder refuses a canvas of %d x %d", canvas.width(),
+               canvas.height());
+        if (!canvas.isEmpty())
+            header->refusal = LoadFailureReason::OverPixelBudget;
+        return UnknownImageFormat;
+    }
+    if (!WithinPixelBudget(canvas, PixelBudgetFor(file.size())))
+        return OutOfMemory;
+    header->size = canvas;
+    header->decodedPixelFormat = image->transparent ? PixelFormat32bppARGB : PixelFormat24bppRGB;
+    return Ok;
+}
+
 const FormatReader kGifFormat{
     .format = FileFormat::Gif,
     .rawFormat = ImageFormatGIF,
     .kinds = kGifKinds,
     .matches = IsGif,
     .read = ReadGif,
+    .probe = ProbeGif,
     .structure = ReadGifStructure,
 };
 

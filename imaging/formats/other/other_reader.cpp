@@ -1,7 +1,9 @@
 #include "formats/other/other_reader.h"
 
+#include "formats/gif/gif_reader.h"
 #include "formats/qt_decoding.h"
 #include "imaging/logging.h"
+#include "imaging/work_counters.h"
 
 namespace veltra::imaging {
 namespace {
@@ -19,11 +21,18 @@ bool IsPortableAnymap(QByteArrayView head)
     return head.size() >= 2 && head[0] == 'P' && (head[1] == Text || head[1] == Binary);
 }
 
+// A Windows cursor: an icon directory of type 2.
+bool IsCursor(QByteArrayView head)
+{
+    return head.startsWith(QByteArrayView("\0\0\2\0", 4));
+}
+
 // The raster formats without a reader of their own that the service decodes, through Qt's
 // plugin of that name, tried in this order: their content checks are weak, so those that need a
-// signature (PNM's "P1" to "P6", the XBM and XPM texts, "icns") come before TGA and WBMP, which
-// accept almost any bytes. Nothing else is ever asked: not SVG (a vector format that a few
-// bytes can make expand without bound), nor any plugin Qt might find by guessing.
+// signature (PNM's "P1" to "P6", the XBM and XPM texts, "icns", a cursor's 00 00 02 00) come
+// before TGA and WBMP, which accept almost any bytes. Nothing else is ever asked: not SVG (a
+// vector format that a few bytes can make expand without bound), nor any plugin Qt might find
+// by guessing.
 constexpr ContentKind kOtherKinds[]{
     {.name = "pbm",
      .extensions = "pbm pnm",
@@ -43,6 +52,11 @@ constexpr ContentKind kOtherKinds[]{
     {.name = "xbm", .extensions = "xbm", .mimeTypes = "image/x-xbitmap", .qtDecoder = "xbm"},
     {.name = "xpm", .extensions = "xpm", .mimeTypes = "image/x-xpixmap", .qtDecoder = "xpm"},
     {.name = "icns", .extensions = "icns", .mimeTypes = "image/x-icns", .qtDecoder = "icns"},
+    {.name = "cur",
+     .extensions = "cur",
+     .mimeTypes = "image/x-win-bitmap",
+     .qtDecoder = "cur",
+     .signature = IsCursor},
     {.name = "tga",
      .extensions = "tga icb vda vst",
      .mimeTypes = "image/x-tga",
@@ -66,6 +80,7 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
         if (status == UnknownImageFormat)
             continue;
         if (status == Ok) {
+            CountFrame(Work::FramesDecodedToRecognise, header->pixels.size());
             header->kind = &kind;
             header->size = header->pixels.size();
             header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
@@ -81,13 +96,30 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
     return status;
 }
 
+// A file laid out as a GIF under a version other than 87a or 89a ("GIF88a") is read by Qt's
+// GIF decoder, which does not look at the version; its blocks tell the first frame without
+// decoding it. The GIF decoder is asked only when the content names itself a GIF, since it
+// would otherwise take any six bytes for a signature.
+GpStatus ProbeOther(QByteArrayView file, const FileFacts& facts, FrameHeader* header)
+{
+    if (file.startsWith("GIF")) {
+        const GpStatus status = ProbeGifLayout(file, header);
+        // Laid out as a GIF: a GIF it is, read or refused for its canvas.
+        if (status != UnknownImageFormat || header->refusal != LoadFailureReason::None) {
+            header->kind = &kGifFormat.mainKind();
+            return status;
+        }
+    }
+    return DecodeWithAListedDecoder(file, facts, header);
+}
+
 }  // namespace
 
 const FormatReader kOtherFormat{
     .format = FileFormat::Unknown,
     .kinds = kOtherKinds,
     .matches = MatchesAnything,
-    .probe = DecodeWithAListedDecoder,
+    .probe = ProbeOther,
 };
 
 }  // namespace veltra::imaging

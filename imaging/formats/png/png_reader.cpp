@@ -87,65 +87,72 @@ std::optional<QByteArray> ExifDateTime(QByteArrayView time)
                        .toLatin1());
 }
 
-// The items of one PNG file as its chunks come: each id only once, the first, so that a later
-// chunk for an id already listed is not even inflated; every value from the file's budget.
+// The items of one PNG file as its chunks come: each id only once, from its first chunk, so
+// that a later chunk for an id is not even inflated, whether the first was listed or not;
+// every value from the file's budget, and every inflated byte from its inflation budget.
 class PngItems {
 public:
-    bool wants(PROPID id) const { return !m_seen.contains(id); }
-    // What an inflated value may take, its terminating NUL included.
-    qsizetype room() const { return m_budget.remaining(); }
+    // True the first time an id comes; the chunk that claims it is the only one read for it.
+    bool claim(PROPID id) { return m_claimed.insert(id).second; }
 
+    // Lists a value for an id that its chunk claimed.
     void add(PROPID id, TiffType type, QByteArray value)
     {
-        if (!wants(id))
-            return;
         if (!m_budget.take(value.size())) {
             qCInfo(lcImaging, "item 0x%04x: %lld value bytes pass the file's budget; skipped", id,
                    static_cast<long long>(value.size()));
             return;
         }
-        m_seen.insert(id);
         m_items.push_back(PropertyRecord{id, type, std::move(value)});
+    }
+
+    // Claims and lists a value that needed no inflating.
+    void addFirst(PROPID id, TiffType type, QByteArray value)
+    {
+        if (claim(id))
+            add(id, type, std::move(value));
     }
 
     void addExif(QByteArrayView payload)
     {
         for (PropertyRecord& item : ReadTiffItems(payload, TiffStructure::ExifBlock, m_budget)) {
-            if (m_seen.insert(item.id).second)
+            if (claim(item.id))
                 m_items.push_back(std::move(item));
         }
+    }
+
+    // A compressed value inflated within what is left of both budgets, keeping room for the
+    // `terminator` bytes appended to it; nothing when it would pass either (a value is never
+    // cut short).
+    std::optional<QByteArray> inflated(QByteArrayView compressed, qsizetype terminator)
+    {
+        const qsizetype limit = m_budget.remaining() - terminator;
+        if (limit < 0)
+            return std::nullopt;
+        return InflateZlib(compressed, limit, m_inflation);
     }
 
     PropertyRecords take() { return std::move(m_items); }
 
 private:
     ItemBudget m_budget;
-    std::unordered_set<PROPID> m_seen;
+    InflationBudget m_inflation;
+    std::unordered_set<PROPID> m_claimed;
     PropertyRecords m_items;
 };
-
-// A compressed value inflated within what is left of the budget; nothing when it would pass it
-// (a value is never cut short).
-std::optional<QByteArray> Inflated(QByteArrayView compressed, const PngItems& items)
-{
-    const qsizetype limit = items.room() - 1;  // the NUL that text values end with
-    if (limit < 0)
-        return std::nullopt;
-    return InflateZlib(compressed, limit);
-}
 
 // tEXt: keyword, NUL, Latin-1 text.
 // zTXt: keyword, NUL, method 0, zlib text.
 // iTXt: keyword, NUL, compressed flag, method, language, NUL, translated keyword, NUL, text.
 std::optional<QByteArray> TextOf(QByteArrayView type, QByteArrayView afterKeyword,
-                                 const PngItems& items)
+                                 PngItems& items)
 {
     if (type == "tEXt")
         return afterKeyword.toByteArray();
     if (type == "zTXt") {
         if (afterKeyword.isEmpty() || ByteAt(afterKeyword, 0) != 0)
             return std::nullopt;
-        return Inflated(afterKeyword.sliced(1), items);
+        return items.inflated(afterKeyword.sliced(1), 1);
     }
     if (afterKeyword.size() < 2)
         return std::nullopt;
@@ -162,7 +169,7 @@ std::optional<QByteArray> TextOf(QByteArrayView type, QByteArrayView afterKeywor
         return rest.toByteArray();
     if (method != 0)
         return std::nullopt;
-    return Inflated(rest, items);
+    return items.inflated(rest, 1);
 }
 
 void AddText(QByteArrayView type, QByteArrayView data, PngItems& items)
@@ -171,7 +178,7 @@ void AddText(QByteArrayView type, QByteArrayView data, PngItems& items)
     if (nul < 0)
         return;
     const std::optional<PROPID> id = TextKeywordId(data.first(nul));
-    if (!id || !items.wants(*id))
+    if (!id || !items.claim(*id))
         return;
     if (const std::optional<QByteArray> text = TextOf(type, data.sliced(nul + 1), items))
         items.add(*id, TiffType::Ascii, WithNul(*text));
@@ -182,11 +189,11 @@ void AddIccProfile(QByteArrayView data, PngItems& items)
     const qsizetype nul = data.indexOf('\0');
     if (nul < 0)
         return;
-    items.add(PropertyTagICCProfileDescriptor, TiffType::Ascii, WithNul(data.first(nul)));
+    items.addFirst(PropertyTagICCProfileDescriptor, TiffType::Ascii, WithNul(data.first(nul)));
     // After the name: the compression method (0, zlib) and the compressed profile.
-    if (nul + 2 > data.size() || ByteAt(data, nul + 1) != 0 || !items.wants(PropertyTagICCProfile))
+    if (nul + 2 > data.size() || ByteAt(data, nul + 1) != 0 || !items.claim(PropertyTagICCProfile))
         return;
-    if (std::optional<QByteArray> profile = Inflated(data.sliced(nul + 2), items))
+    if (std::optional<QByteArray> profile = items.inflated(data.sliced(nul + 2), 0))
         items.add(PropertyTagICCProfile, TiffType::Undefined, std::move(*profile));
 }
 
@@ -207,33 +214,33 @@ void AddPhysicalDimensions(QByteArrayView data, PngItems& items)
     QByteArray perUnitY;
     AppendLittle32(perUnitX, ReadBig32(data, 0));
     AppendLittle32(perUnitY, ReadBig32(data, 4));
-    items.add(PropertyTagPixelUnit, TiffType::Byte, data.sliced(8, 1).toByteArray());
-    items.add(PropertyTagPixelPerUnitX, TiffType::Long, perUnitX);
-    items.add(PropertyTagPixelPerUnitY, TiffType::Long, perUnitY);
+    items.addFirst(PropertyTagPixelUnit, TiffType::Byte, data.sliced(8, 1).toByteArray());
+    items.addFirst(PropertyTagPixelPerUnitX, TiffType::Long, perUnitX);
+    items.addFirst(PropertyTagPixelPerUnitY, TiffType::Long, perUnitY);
 }
 
 void AddChunkItems(QByteArrayView type, QByteArrayView data, PngItems& items)
 {
     if (type == "tIME") {
         if (std::optional<QByteArray> dateTime = ExifDateTime(data))
-            items.add(PropertyTagDateTime, TiffType::Ascii, std::move(*dateTime));
+            items.addFirst(PropertyTagDateTime, TiffType::Ascii, std::move(*dateTime));
     } else if (type == "gAMA" && data.size() >= 4) {
         QByteArray value;
         AppendLittle32(value, kPngScale);
         AppendLittle32(value, ReadBig32(data, 0));
-        items.add(PropertyTagGamma, TiffType::Rational, value);
+        items.addFirst(PropertyTagGamma, TiffType::Rational, value);
     } else if (type == "cHRM" && data.size() >= 32) {
-        items.add(PropertyTagWhitePoint, TiffType::Rational, ScaledRationals(data, 2));
-        items.add(PropertyTagPrimaryChromaticities, TiffType::Rational,
+        items.addFirst(PropertyTagWhitePoint, TiffType::Rational, ScaledRationals(data, 2));
+        items.addFirst(PropertyTagPrimaryChromaticities, TiffType::Rational,
                   ScaledRationals(data.sliced(8), 6));
     } else if (type == "sRGB" && data.size() >= 1) {
-        items.add(PropertyTagSRGBRenderingIntent, TiffType::Byte, data.first(1).toByteArray());
+        items.addFirst(PropertyTagSRGBRenderingIntent, TiffType::Byte, data.first(1).toByteArray());
     } else if (type == "iCCP") {
         AddIccProfile(data, items);
     } else if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
         AddText(type, data, items);
     } else if (type == "hIST" && data.size() >= 2) {
-        items.add(PropertyTagPaletteHistogram, TiffType::Short, BigEndianShortsToLittle(data));
+        items.addFirst(PropertyTagPaletteHistogram, TiffType::Short, BigEndianShortsToLittle(data));
     } else if (type == "eXIf") {
         items.addExif(SkipExifPrefix(data));
     }
@@ -392,7 +399,8 @@ FileFacts ReadPng(QByteArrayView file)
 // picture's memory, as for any other file.
 GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
 {
-    const GpStatus status = DecodeWithQt(file, facts, "png", pixels);
+    const GpStatus status =
+        DecodeWithQt(file, facts, "png", pixels, MemoryFor("png"));
     if (status != Ok || !facts.rgb16ColourKey)
         return status;
     QImage& keyed = *pixels;
@@ -414,7 +422,8 @@ GpStatus DecodePng(QByteArrayView file, const FileFacts& facts, QImage* pixels)
 }
 
 // An iTXt chunk's text when its keyword is XMP's: compressed or not, within the budget.
-std::optional<QByteArray> XmpPacket(QByteArrayView data, ItemBudget& budget)
+std::optional<QByteArray> XmpPacket(QByteArrayView data, ItemBudget& budget,
+                                     InflationBudget& inflation)
 {
     constexpr QByteArrayView kXmpKeyword("XML:com.adobe.xmp\0", 18);
     if (!data.startsWith(kXmpKeyword) || data.size() < kXmpKeyword.size() + 2)
@@ -428,7 +437,8 @@ std::optional<QByteArray> XmpPacket(QByteArrayView data, ItemBudget& budget)
         rest = rest.sliced(nul + 1);
     }
     std::optional<QByteArray> packet =
-        compressed ? InflateZlib(rest, budget.remaining()) : std::optional(rest.toByteArray());
+        compressed ? InflateZlib(rest, budget.remaining(), inflation)
+                   : std::optional(rest.toByteArray());
     if (!packet || !budget.take(packet->size()))
         return std::nullopt;
     return packet;
@@ -439,11 +449,12 @@ void ReadPngStructure(QByteArrayView file, FileStructure* out)
 {
     constexpr qsizetype kChunkFraming = 12;  // length, type and CRC
     ItemBudget budget;
+    InflationBudget inflation;
     qsizetype walked = 8;
     ForEachPngChunk(file, [&](const PngChunk& chunk) {
         walked = chunk.data.data() - file.data() + chunk.data.size() + 4;
         if (chunk.type == "iTXt" && out->xmp.isEmpty()) {
-            if (std::optional<QByteArray> packet = XmpPacket(chunk.data, budget))
+            if (std::optional<QByteArray> packet = XmpPacket(chunk.data, budget, inflation))
                 out->xmp = std::move(*packet);
         } else if (chunk.type == "caBX" && out->c2paManifestStore.isEmpty() &&
                    budget.take(chunk.data.size())) {
