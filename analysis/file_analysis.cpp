@@ -7,6 +7,7 @@
 #include "consistency.h"
 #include "embedded_pictures.h"
 #include "icc_profile.h"
+#include "info/facts_json.h"
 #include "info/file_kinds.h"
 #include "jpeg_coding.h"
 
@@ -273,6 +274,22 @@ QJsonObject AnalysisJson(const FileAnalysis& analysis, Language language)
             json.insert(QString::fromLatin1(topic.name), findings);
     }
     return json;
+}
+
+QString ReportWithAnalysis(const QString& report, const FileAnalysis& analysis, Language language)
+{
+    QString text = report;
+    if (!text.endsWith(u'\n'))
+        text += u'\n';
+    return text + u'\n' + AnalysisText(analysis, language);
+}
+
+QJsonObject FactsWithAnalysisJson(const QString& path, const info::ImageFacts& facts,
+                                  const FileAnalysis& analysis, Language language)
+{
+    QJsonObject object = info::FactsJson(path, facts);
+    object.insert(QStringLiteral("analysis"), AnalysisJson(analysis, language));
+    return object;
 }
 
 }  // namespace veltra::analysis

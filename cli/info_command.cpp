@@ -107,11 +107,8 @@ std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file,
             AnalysisOf(document, file, *facts);
         if (!findings)
             return std::nullopt;
-        // The findings follow the report after an empty line.
-        report = info::ReportText(*facts);
-        if (!report.endsWith(u'\n'))
-            report += u'\n';
-        report += u'\n' + analysis::AnalysisText(*findings, AnalysisLanguage(options.language));
+        report = analysis::ReportWithAnalysis(info::ReportText(*facts), *findings,
+                                              AnalysisLanguage(options.language));
     }
     if (!report.endsWith(QLatin1Char('\n')))
         report += QLatin1Char('\n');
@@ -128,14 +125,16 @@ std::optional<QByteArray> JsonOf(CVeltraDoc& document, const QString& file,
         info::GatherImageFacts(document.image(), info::RawValues::Kept);
     if (!facts)
         return std::nullopt;
-    QJsonObject object = FactsJson(file, *facts);
+    QJsonObject object;
     if (options.analyze) {
         const std::optional<analysis::FileAnalysis> findings =
             AnalysisOf(document, file, *facts);
         if (!findings)
             return std::nullopt;
-        object.insert(QStringLiteral("analysis"),
-                      analysis::AnalysisJson(*findings, AnalysisLanguage(options.language)));
+        object = analysis::FactsWithAnalysisJson(file, *facts, *findings,
+                                                 AnalysisLanguage(options.language));
+    } else {
+        object = info::FactsJson(file, *facts);
     }
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }

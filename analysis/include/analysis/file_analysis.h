@@ -54,4 +54,13 @@ QString AnalysisText(const FileAnalysis& analysis, Language language);
 // language.
 QJsonObject AnalysisJson(const FileAnalysis& analysis, Language language);
 
+// What veltra-info --analyze prints and the window's panel shows: the report, an empty line,
+// then the findings.
+QString ReportWithAnalysis(const QString& report, const FileAnalysis& analysis, Language language);
+
+// What veltra-info --json --analyze prints for a file and the window's panel exports: the
+// facts with the findings as "analysis".
+QJsonObject FactsWithAnalysisJson(const QString& path, const info::ImageFacts& facts,
+                                  const FileAnalysis& analysis, Language language);
+
 }  // namespace veltra::analysis
