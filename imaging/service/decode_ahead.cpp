@@ -1,6 +1,7 @@
 #include "service/decode_ahead.h"
 
 #include "service/picture_content.h"
+#include "service/view_copies.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -36,33 +37,83 @@ public:
             // decoded is decoded when (if ever) it is shown.
             m_queue.clear();
             m_queue.push_back(content);
-            if (!m_thread.joinable())
-                m_thread = std::thread([this] { run(); });
+            start();
         }
         m_wake.notify_one();
     }
 
+    void enqueueFiles(const QStringList& paths, QSize view)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_files = paths;
+            m_view = view;
+            start();
+        }
+        m_wake.notify_one();
+    }
+
+    void setHandler(std::function<void()> handler)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_handler = std::move(handler);
+    }
+
 private:
+    void start()
+    {
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+    }
+
     void run()
     {
         for (;;) {
             std::shared_ptr<PictureContent> content;
+            QString file;
+            QSize view;
             {
                 std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+                m_wake.wait(lock, [this] {
+                    return m_stopping || !m_queue.empty() || !m_files.isEmpty();
+                });
                 if (m_stopping)
                     return;
-                content = m_queue.front().lock();
-                m_queue.pop_front();
+                // The pictures opened come before those that may be opened next.
+                if (!m_queue.empty()) {
+                    content = m_queue.front().lock();
+                    m_queue.pop_front();
+                } else {
+                    file = m_files.takeFirst();
+                    view = m_view;
+                }
             }
-            if (content)
-                content->prepare(kSmallestPreparedSide);
+            if (content) {
+                if (content->prepare(kSmallestPreparedSide))
+                    pixelsReady();
+            } else if (!file.isEmpty()) {
+                PrepareViewCopy(file, view);
+            }
         }
+    }
+
+    void pixelsReady()
+    {
+        std::function<void()> handler;
+        {
+            const std::lock_guard lock(m_mutex);
+            handler = m_handler;
+        }
+        if (handler)
+            handler();
     }
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::weak_ptr<PictureContent>> m_queue;
+    QStringList m_files;
+    QSize m_view;
+    std::function<void()> m_handler;
     bool m_stopping = false;
     std::thread m_thread;
 };
@@ -82,10 +133,27 @@ void EnableDecodeAhead(bool enabled)
     g_enabled = enabled;
 }
 
+bool DecodesAhead()
+{
+    return g_enabled;
+}
+
 void DecodeAhead(const std::shared_ptr<PictureContent>& content)
 {
     if (g_enabled)
         Thread().enqueue(content);
+}
+
+void DecodeFilesAhead(const QStringList& paths, QSize view)
+{
+    KeepViewCopiesOf(paths);
+    if (g_enabled && !view.isEmpty())
+        Thread().enqueueFiles(paths, view);
+}
+
+void SetReadyHandler(std::function<void()> handler)
+{
+    Thread().setHandler(std::move(handler));
 }
 
 }  // namespace veltra::imaging

@@ -70,7 +70,11 @@ public:
     // For drawing a large picture much smaller: a copy of `source` at the size `deviceTarget`
     // takes on the device, made from the nearest shrunk copy and kept while the pixels and the
     // request stay the same. Null when plain bilinear drawing looks as good, or on failure.
+    // Until the pixels are decoded, a stand-in that covers the target serves instead, whatever
+    // the size.
     QImage smoothlyScaled(const QRectF& source, const QRectF& deviceTarget);
+    // Whether drawing now would draw the stand-in (see PictureContent::standIn).
+    bool showsStandIn() const;
 
 private:
     struct ScaledCopy {
@@ -79,6 +83,7 @@ private:
         QRectF source;
         QSize size;
         QImage image;
+        bool fromStandIn = false;
     };
 
     std::shared_ptr<PictureContent> m_content;
