@@ -39,7 +39,7 @@ public:
             m_queue.push_back(content);
             start();
         }
-        m_wake.notify_one();
+        m_wake.notify_all();
     }
 
     void enqueueFiles(const QStringList& paths, QSize view)
@@ -50,16 +50,25 @@ public:
             m_view = view;
             start();
         }
-        m_wake.notify_one();
+        m_wake.notify_all();
     }
 
     void setHandler(std::function<void()> handler)
     {
-        const std::lock_guard lock(m_mutex);
+        // Waits for a call in progress: once this returns, the old handler is never called.
+        const std::lock_guard lock(m_handlerMutex);
         m_handler = std::move(handler);
     }
 
+    void waitUntilIdle()
+    {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_stopping || (!m_working && nothingQueued()); });
+    }
+
 private:
+    bool nothingQueued() const { return m_queue.empty() && m_files.isEmpty(); }
+
     void start()
     {
         if (!m_thread.joinable())
@@ -74,11 +83,12 @@ private:
             QSize view;
             {
                 std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] {
-                    return m_stopping || !m_queue.empty() || !m_files.isEmpty();
-                });
+                m_working = false;
+                m_wake.notify_all();
+                m_wake.wait(lock, [this] { return m_stopping || !nothingQueued(); });
                 if (m_stopping)
                     return;
+                m_working = true;
                 // The pictures opened come before those that may be opened next.
                 if (!m_queue.empty()) {
                     content = m_queue.front().lock();
@@ -99,13 +109,9 @@ private:
 
     void pixelsReady()
     {
-        std::function<void()> handler;
-        {
-            const std::lock_guard lock(m_mutex);
-            handler = m_handler;
-        }
-        if (handler)
-            handler();
+        const std::lock_guard lock(m_handlerMutex);
+        if (m_handler)
+            m_handler();
     }
 
     std::mutex m_mutex;
@@ -113,8 +119,10 @@ private:
     std::deque<std::weak_ptr<PictureContent>> m_queue;
     QStringList m_files;
     QSize m_view;
-    std::function<void()> m_handler;
+    bool m_working = false;
     bool m_stopping = false;
+    std::mutex m_handlerMutex;
+    std::function<void()> m_handler;
     std::thread m_thread;
 };
 
@@ -154,6 +162,12 @@ void DecodeFilesAhead(const QStringList& paths, QSize view)
 void SetReadyHandler(std::function<void()> handler)
 {
     Thread().setHandler(std::move(handler));
+}
+
+void WaitUntilDecodedAhead()
+{
+    if (g_enabled)
+        Thread().waitUntilIdle();
 }
 
 }  // namespace veltra::imaging

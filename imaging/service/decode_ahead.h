@@ -29,4 +29,7 @@ void DecodeFilesAhead(const QStringList& paths, QSize view);
 // pixels, so that what showed it can draw it again.
 void SetReadyHandler(std::function<void()> handler);
 
+// Returns once the thread has nothing left to do.
+void WaitUntilDecodedAhead();
+
 }  // namespace veltra::imaging

@@ -77,6 +77,9 @@ QImage DecodeForView(const QString& path, QSize view, QSize* storedSize)
     // A picture its container orients is decoded upright already.
     const bool quarterTurn = !reader.containerOrientsPicture && IsQuarterTurn(facts.properties);
     *storedSize = header.size;
+    // A picture the view shows at its own size is drawn from its pixels: no copy serves.
+    if (ShownSize(header.size, quarterTurn, view) == header.size)
+        return QImage();
     QImage copy;
     if (reader.format == FileFormat::Jpeg) {
         if (DecodeJpegEighths(bytes, EighthsCovering(header.size, quarterTurn, view), &copy) != Ok)
@@ -181,6 +184,12 @@ GpStatus DecodeFilesAheadForView(const QStringList& filenames, QSize viewSize)
 GpStatus SetPixelsReadyHandler(std::function<void()> handler)
 {
     SetReadyHandler(std::move(handler));
+    return Ok;
+}
+
+GpStatus WaitForDecodeAhead()
+{
+    WaitUntilDecodedAhead();
     return Ok;
 }
 

@@ -69,6 +69,9 @@ GpStatus DecodeFilesAheadForView(const QStringList& filenames, QSize viewSize);
 GpStatus SetPixelsReadyHandler(std::function<void()> handler);
 // Whether drawing the picture now would draw its stand-in: its pixels are not decoded yet.
 GpStatus GetImageShownFromStandIn(GpImage* image, bool* standIn);
+// Returns once the service's thread has decoded everything asked of it, for a program that
+// must know (a benchmark timing what follows).
+GpStatus WaitForDecodeAhead();
 GpStatus GdipDisposeImage(GpImage* image);
 
 // Queries.
