@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace veltra::imaging {
 namespace {
@@ -16,10 +17,15 @@ namespace {
 // cheap enough to make when asked.
 constexpr int kSmallestPreparedSide = 512;
 
+std::atomic<bool> g_enabled{false};
+// False once the thread object is gone at the program's end.
+std::atomic<bool> g_threadAlive{true};
+
 class DecodeThread {
 public:
     ~DecodeThread()
     {
+        g_threadAlive = false;
         {
             const std::lock_guard lock(m_mutex);
             m_stopping = true;
@@ -53,6 +59,16 @@ public:
         m_wake.notify_all();
     }
 
+    void release(std::shared_ptr<PictureContent> content)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_released.push_back(std::move(content));
+            start();
+        }
+        m_wake.notify_all();
+    }
+
     void setHandler(std::function<void()> handler)
     {
         // Waits for a call in progress: once this returns, the old handler is never called.
@@ -67,7 +83,10 @@ public:
     }
 
 private:
-    bool nothingQueued() const { return m_queue.empty() && m_files.isEmpty(); }
+    bool nothingQueued() const
+    {
+        return m_queue.empty() && m_files.isEmpty() && m_released.empty();
+    }
 
     void start()
     {
@@ -79,6 +98,7 @@ private:
     {
         for (;;) {
             std::shared_ptr<PictureContent> content;
+            std::vector<std::shared_ptr<PictureContent>> released;
             QString file;
             QSize view;
             {
@@ -89,8 +109,11 @@ private:
                 if (m_stopping)
                     return;
                 m_working = true;
-                // The pictures opened come before those that may be opened next.
-                if (!m_queue.empty()) {
+                // Memory given back first, then the pictures opened, then those that may be
+                // opened next.
+                if (!m_released.empty()) {
+                    released.swap(m_released);
+                } else if (!m_queue.empty()) {
                     content = m_queue.front().lock();
                     m_queue.pop_front();
                 } else {
@@ -98,7 +121,9 @@ private:
                     view = m_view;
                 }
             }
-            if (content) {
+            if (!released.empty()) {
+                released.clear();
+            } else if (content) {
                 if (content->prepare(kSmallestPreparedSide))
                     pixelsReady();
             } else if (!file.isEmpty()) {
@@ -119,14 +144,13 @@ private:
     std::deque<std::weak_ptr<PictureContent>> m_queue;
     QStringList m_files;
     QSize m_view;
+    std::vector<std::shared_ptr<PictureContent>> m_released;
     bool m_working = false;
     bool m_stopping = false;
     std::mutex m_handlerMutex;
     std::function<void()> m_handler;
     std::thread m_thread;
 };
-
-std::atomic<bool> g_enabled{false};
 
 DecodeThread& Thread()
 {
@@ -157,6 +181,12 @@ void DecodeFilesAhead(const QStringList& paths, QSize view)
     KeepViewCopiesOf(paths);
     if (g_enabled && !view.isEmpty())
         Thread().enqueueFiles(paths, view);
+}
+
+void ReleaseAhead(std::shared_ptr<PictureContent> content)
+{
+    if (g_enabled && g_threadAlive)
+        Thread().release(std::move(content));
 }
 
 void SetReadyHandler(std::function<void()> handler)

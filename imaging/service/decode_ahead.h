@@ -21,6 +21,10 @@ bool DecodesAhead();
 // Queues the content; a content let go before its turn comes is skipped.
 void DecodeAhead(const std::shared_ptr<PictureContent>& content);
 
+// Lets go of the content on the thread, when the thread runs: giving back a photo's memory
+// costs a window a few milliseconds it would rather spend showing the next one.
+void ReleaseAhead(std::shared_ptr<PictureContent> content);
+
 // Queues copies of these files for a view of that size, after every picture queued; replaces
 // the files queued before and lets go of the copies of every other file.
 void DecodeFilesAhead(const QStringList& paths, QSize view);

@@ -1,6 +1,7 @@
 #include "service/gp_image.h"
 
 #include "imaging/orientation.h"
+#include "service/decode_ahead.h"
 
 #include <QPainter>
 
@@ -51,6 +52,14 @@ GpImage::GpImage(QImage pixels, const GUID& rawFormat, PixelFormat pixelFormat,
     : GpImage(std::make_shared<GivenContent>(std::move(pixels)), rawFormat, pixelFormat,
               resolution, std::move(properties))
 {
+}
+
+GpImage::~GpImage()
+{
+    // The last holder of decoded pixels gives them back on the service's thread.
+    m_recording.reset();
+    if (m_content && m_content.use_count() == 1)
+        ReleaseAhead(std::move(m_content));
 }
 
 GpImage* NewMemoryBitmap(QSize size, PixelFormat format)

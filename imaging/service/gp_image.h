@@ -24,6 +24,9 @@ public:
     // A picture with these pixels, as if decoded from a file of that format.
     GpImage(QImage pixels, const GUID& rawFormat, PixelFormat pixelFormat,
             Resolution resolution = {}, PropertySet properties = {});
+    ~GpImage();
+    GpImage(const GpImage&) = delete;
+    GpImage& operator=(const GpImage&) = delete;
 
     // The size after every turn applied.
     QSize size() const;

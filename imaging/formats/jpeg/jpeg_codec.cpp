@@ -9,15 +9,12 @@
 #include "formats/jpeg/jpeg_codec.h"
 
 #include "imaging/logging.h"
+#include "util/pixel_memory.h"
 
 #include <QIODevice>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <climits>
 #include <cmath>
 #include <csetjmp>
@@ -26,7 +23,6 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <new>
 #include <type_traits>
 
@@ -150,99 +146,6 @@ using Compression =
 
 // ---------------------------------------------------------------------------------------------
 // Decoding
-
-// The pixels of a decoded picture in one anonymous mapping. Mappings of a huge page or more
-// are advised to use huge pages, so that writing 100 MB of fresh memory takes a few dozen
-// page faults instead of tens of thousands. The mapping begins with its own length, so that
-// the picture's cleanup function can unmap it from its address alone.
-class PixelMapping {
-public:
-    explicit PixelMapping(std::uint64_t pixelBytes)
-    {
-        if (pixelBytes > SIZE_MAX - kHeaderBytes)
-            return;
-        const std::size_t length = kHeaderBytes + static_cast<std::size_t>(pixelBytes);
-        void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                          -1, 0);
-        if (base == MAP_FAILED)
-            return;
-        // Advice only: without huge pages the decode is slower, not wrong.
-        if (length >= kHugePageBytes)
-            madvise(base, length, MADV_HUGEPAGE);
-        std::memcpy(base, &length, sizeof length);
-        m_base = base;
-    }
-    ~PixelMapping() { Unmap(m_base); }
-    PixelMapping(const PixelMapping&) = delete;
-    PixelMapping& operator=(const PixelMapping&) = delete;
-
-    bool isValid() const { return m_base != nullptr; }
-    uchar* pixels() const { return static_cast<uchar*>(m_base) + kHeaderBytes; }
-
-    // A picture over the mapping, which from then on unmaps it when its last copy goes. Null,
-    // with the mapping still owned here, when QImage refuses the geometry.
-    QImage TakeAsImage(int width, int height, qsizetype bytesPerLine, QImage::Format format)
-    {
-        QImage picture(pixels(), width, height, bytesPerLine, format, Unmap, m_base);
-        if (!picture.isNull())
-            m_base = nullptr;
-        return picture;
-    }
-
-private:
-    // Keeps the pixels aligned to a cache line.
-    static constexpr std::size_t kHeaderBytes = 64;
-    static constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
-
-    static void Unmap(void* base)
-    {
-        if (!base)
-            return;
-        std::size_t length = 0;
-        std::memcpy(&length, base, sizeof length);
-        munmap(base, length);
-    }
-
-    void* m_base = nullptr;
-};
-
-// Asks the kernel, on a thread of its own, to back a large mapping with cleared pages before
-// they are written. Populating never changes a byte that is there already, so the decoder may
-// write beside it at any time. Stops and joins when it goes out of scope.
-class PrefaultAhead {
-public:
-    PrefaultAhead(uchar* start, std::uint64_t length)
-    {
-        constexpr std::uint64_t kWorthIt = std::uint64_t{16} << 20;
-        if (length < kWorthIt || std::thread::hardware_concurrency() < 2)
-            return;
-        m_thread = std::thread([this, start, length] {
-            constexpr std::uint64_t kStep = std::uint64_t{2} << 20;
-            // Whole pages only: the first page holds the mapping's header and is in use.
-            const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-            auto at = (reinterpret_cast<std::uintptr_t>(start) + pageSize - 1) & ~(pageSize - 1);
-            const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(start) + length;
-            while (at < end && !m_stop.load(std::memory_order_relaxed)) {
-                const std::uintptr_t size = std::min<std::uintptr_t>(kStep, end - at) & ~(pageSize - 1);
-                if (size == 0 || madvise(reinterpret_cast<void*>(at), size, MADV_POPULATE_WRITE) != 0)
-                    return;  // an older kernel, or memory refused: the decoder faults its own pages
-                at += size;
-            }
-        });
-    }
-    ~PrefaultAhead()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    PrefaultAhead(const PrefaultAhead&) = delete;
-    PrefaultAhead& operator=(const PrefaultAhead&) = delete;
-
-private:
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 // How each kind of file is decoded: what libjpeg writes and the picture format that holds it.
 // These are the formats Qt's reader gives the same files.
