@@ -163,6 +163,26 @@ bool GpImage::showsStandIn() const
     return !m_painting && m_content->hasStandIn();
 }
 
+QImage GpImage::standInCovering(const QRectF& source, const QRectF& deviceTarget,
+                                QRectF* standInSource)
+{
+    if (m_painting || m_content->settled())
+        return QImage();
+    const QImage standIn = m_content->standIn(m_contentTurn);
+    const QSize whole = size();
+    if (standIn.isNull() || whole.isEmpty())
+        return QImage();
+    const double sx = static_cast<double>(standIn.width()) / whole.width();
+    const double sy = static_cast<double>(standIn.height()) / whole.height();
+    const QRectF region(source.x() * sx, source.y() * sy, source.width() * sx,
+                        source.height() * sy);
+    // A pixel short is still covered: the target's size is rounded, the scale is not.
+    if (region.width() + 1.0 < deviceTarget.width() || region.height() + 1.0 < deviceTarget.height())
+        return QImage();
+    *standInSource = region;
+    return standIn;
+}
+
 QImage GpImage::smoothlyScaled(const QRectF& source, const QRectF& deviceTarget)
 {
     const QSize size = deviceTarget.size().toSize();

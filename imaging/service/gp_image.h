@@ -76,6 +76,11 @@ public:
     // Until the pixels are decoded, a stand-in that covers the target serves instead, whatever
     // the size.
     QImage smoothlyScaled(const QRectF& source, const QRectF& deviceTarget);
+    // While the pixels are not decoded: the stand-in itself, when it covers the source
+    // rectangle drawn at the device size, with that rectangle in its own pixels. Drawn where
+    // it lands, it spares a window the copy smoothlyScaled() makes. Null otherwise.
+    QImage standInCovering(const QRectF& source, const QRectF& deviceTarget,
+                           QRectF* standInSource);
     // Whether drawing now would draw the stand-in (see PictureContent::standIn).
     bool showsStandIn() const;
 
