@@ -2,6 +2,8 @@
 # Takes a screenshot of Veltra showing a picture, as a new user would see it.
 #
 #   scripts/screenshot.sh [--window] [--panel] PICTURE OUT.png
+#   SCREEN  the virtual screen, WIDTHxHEIGHTxDEPTH (default 1280x1024x24); the window takes two
+#           thirds of it each way
 #
 # Builds the program when there is none yet, starts it on a virtual X display with an empty
 # configuration (with --panel, one that shows the information panel, as a user who pressed F9
@@ -89,6 +91,6 @@ fi
 
 env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$scratch/config" \
   XDG_RUNTIME_DIR="$scratch/runtime" \
-  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+  xvfb-run -a -s "-screen 0 ${SCREEN:-1280x1024x24} -nolisten tcp" \
   bash "$0" --inside-display "$binary" "$picture" "$out" "$area"
 echo "screenshot: $out"
