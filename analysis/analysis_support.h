@@ -1,21 +1,13 @@
 #pragma once
 
-// What every group of findings uses: the sentence in the user's language, and the items.
+// What every group of findings uses: the items.
 
 #include "analysis/file_analysis.h"
 #include "imaging/gdiplus_types.h"
 #include "imaging/property_tags.h"
 #include "info/property_facts.h"
 
-#include <QString>
-
-
 namespace veltra::analysis {
-
-inline QString Say(Language language, const QString& chinese, const QString& english)
-{
-    return language == Language::Chinese ? chinese : english;
-}
 
 // The item of that id, the first when there are several, or null.
 inline const info::PropertyFact* FindProperty(const info::ImageFacts& facts, imaging::PROPID id)

@@ -9,7 +9,7 @@ namespace veltra::analysis {
 // resolution, the original date with the GPS date. A check is made only when both of its
 // facts are there.
 void AddConsistencyFindings(const info::ImageFacts& facts, const imaging::FileStructure& structure,
-                            Language language, std::vector<Finding>& findings);
+                            std::vector<Finding>& findings);
 
 // Local time may differ from GPS time (UTC) by a time zone: at most 14 hours.
 inline constexpr double kMostTimeZoneHours = 14.0;

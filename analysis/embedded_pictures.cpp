@@ -5,8 +5,6 @@
 #include "imaging/image_handles.h"
 
 #include <QJsonArray>
-#include <QStringList>
-
 #include <QRectF>
 
 #include <algorithm>
@@ -62,7 +60,7 @@ QString MpfTypeName(std::uint32_t attributes)
     }
 }
 
-void AddExifThumbnail(GpImage* picture, const info::ImageFacts& facts, Language language,
+void AddExifThumbnail(GpImage* picture, const info::ImageFacts& facts,
                       std::vector<Finding>& findings)
 {
     const info::PropertyFact* data = FindProperty(facts, PropertyTagThumbnailData);
@@ -72,12 +70,10 @@ void AddExifThumbnail(GpImage* picture, const info::ImageFacts& facts, Language 
     if (CreateBitmapFromBytes(data->bytes, &decoded) != Ok || GdipImageForceDecode(decoded) != Ok) {
         if (decoded)
             GdipDisposeImage(decoded);
-        findings.push_back(Finding{
-            Topic::Embedded, QStringLiteral("exif_thumbnail"),
-            Say(language, QStringLiteral("Exif 缩略图（%1 字节）无法解码").arg(data->bytes.size()),
-                QStringLiteral("an Exif thumbnail of %1 bytes that cannot be decoded").arg(data->bytes.size())),
-            QJsonObject{{QStringLiteral("bytes"), qint64(data->bytes.size())},
-                        {QStringLiteral("decoded"), false}}});
+        findings.push_back(Finding{FindingKind::ExifThumbnailUndecodable,
+                                   {Wording::Number(data->bytes.size())},
+                                   QJsonObject{{QStringLiteral("bytes"), qint64(data->bytes.size())},
+                                               {QStringLiteral("decoded"), false}}});
         return;
     }
     const ImagePtr thumbnail(decoded);
@@ -89,12 +85,9 @@ void AddExifThumbnail(GpImage* picture, const info::ImageFacts& facts, Language 
                      {QStringLiteral("format"), QString::fromLatin1(format)},
                      {QStringLiteral("width"), qint64(thumbnailSize.width)},
                      {QStringLiteral("height"), qint64(thumbnailSize.height)}};
-    QString chinese = QStringLiteral("Exif 缩略图：%1，%2x%3")
-                          .arg(QString::fromLatin1(format).toUpper())
-                          .arg(thumbnailSize.width).arg(thumbnailSize.height);
-    QString english = QStringLiteral("Exif thumbnail: %1, %2x%3")
-                          .arg(QString::fromLatin1(format).toUpper())
-                          .arg(thumbnailSize.width).arg(thumbnailSize.height);
+    std::vector<Wording> arguments{QString::fromLatin1(format).toUpper(),
+                                   Wording::Number(thumbnailSize.width),
+                                   Wording::Number(thumbnailSize.height), Wording()};
 
     // Compared upright: the thumbnail is stored as the picture is, so it takes the same turn.
     GdipImageRotateFlip(thumbnail.get(), facts.turn);
@@ -104,32 +97,27 @@ void AddExifThumbnail(GpImage* picture, const info::ImageFacts& facts, Language 
         const double pictureAspect = double(facts.width) / facts.height;
         json.insert(QStringLiteral("aspect_ratio"), thumbnailAspect);
         json.insert(QStringLiteral("picture_aspect_ratio"), pictureAspect);
-        chinese += QStringLiteral("；宽高比 %1，图片为 %2").arg(thumbnailAspect, 0, 'f', 2).arg(pictureAspect, 0, 'f', 2);
-        english += QStringLiteral("; aspect ratio %1, the picture's %2").arg(thumbnailAspect, 0, 'f', 2).arg(pictureAspect, 0, 'f', 2);
-        if (std::abs(thumbnailAspect / pictureAspect - 1.0) > 0.05) {
-            chinese += QStringLiteral("（缩略图常被补成 4:3，带黑边）");
-            english += QStringLiteral(" (thumbnails are often padded to 4:3 with bars)");
-        }
+        const bool padded = std::abs(thumbnailAspect / pictureAspect - 1.0) > 0.05;
+        arguments[3] = Wording::Of(Phrase::AspectRatios,
+                                   {Wording::Fixed(thumbnailAspect, 2), Wording::Fixed(pictureAspect, 2),
+                                    padded ? Wording::Of(Phrase::PaddedThumbnail) : Wording()});
     }
+    FindingKind kind = FindingKind::ExifThumbnail;
     if (const std::optional<double> difference = ThumbnailDifference(picture, thumbnail.get())) {
         json.insert(QStringLiteral("mean_difference"), *difference);
-        const QString amount = QString::number(*difference, 'f', 1);
+        arguments.push_back(Wording::Fixed(*difference, 1));
         if (*difference <= kSamePicture) {
             json.insert(QStringLiteral("agrees"), true);
-            chinese += QStringLiteral("；与缩小后的图片平均相差 %1（0–255）：显示的是同一画面").arg(amount);
-            english += QStringLiteral("; mean difference from the picture shrunk to its size %1 (0–255): it shows the same picture").arg(amount);
+            kind = FindingKind::ExifThumbnailSamePicture;
         } else if (*difference >= kDifferentPicture) {
             json.insert(QStringLiteral("agrees"), false);
-            chinese += QStringLiteral("；与缩小后的图片平均相差 %1（0–255）：显示的是另一幅画面或另一种取景，这是编辑过的典型痕迹").arg(amount);
-            english += QStringLiteral("; mean difference from the picture shrunk to its size %1 (0–255): it shows another picture or another framing, a classic trace of editing").arg(amount);
+            kind = FindingKind::ExifThumbnailOtherPicture;
         } else {
             json.insert(QStringLiteral("agrees"), QJsonValue::Null);
-            chinese += QStringLiteral("；与缩小后的图片平均相差 %1（0–255）：明显不同（颜色、取景或内容）").arg(amount);
-            english += QStringLiteral("; mean difference from the picture shrunk to its size %1 (0–255): it differs noticeably (colours, framing or content)").arg(amount);
+            kind = FindingKind::ExifThumbnailDiffers;
         }
     }
-    findings.push_back(Finding{Topic::Embedded, QStringLiteral("exif_thumbnail"),
-                               Say(language, chinese, english), json});
+    findings.push_back(Finding{kind, std::move(arguments), json});
 }
 
 }  // namespace
@@ -178,48 +166,39 @@ std::optional<double> ThumbnailDifference(GpImage* picture, GpImage* thumbnail)
 }
 
 void AddEmbeddedPictureFindings(GpImage* picture, const info::ImageFacts& facts,
-                                const FileStructure& structure, Language language,
-                                std::vector<Finding>& findings)
+                                const FileStructure& structure, std::vector<Finding>& findings)
 {
     const std::size_t before = findings.size();
-    AddExifThumbnail(picture, facts, language, findings);
+    AddExifThumbnail(picture, facts, findings);
 
     if (!structure.mpfPictures.empty()) {
         QJsonArray pictures;
-        QStringList sizes;
+        std::vector<Wording> sizes;
         for (const MpfPicture& mpf : structure.mpfPictures) {
             pictures.append(QJsonObject{{QStringLiteral("type"), MpfTypeName(mpf.attributes)},
                                         {QStringLiteral("bytes"), qint64(mpf.size)},
                                         {QStringLiteral("offset"), qint64(mpf.offset)}});
-            sizes << QString::number(mpf.size);
+            sizes.push_back(Wording::Number(mpf.size));
         }
         const qsizetype count = qsizetype(structure.mpfPictures.size());
         findings.push_back(Finding{
-            Topic::Embedded, QStringLiteral("mpf"),
-            Say(language,
-                QStringLiteral("多图格式（MPF）索引：%1 张图片，字节数 %2").arg(count).arg(sizes.join(QStringLiteral("、"))),
-                QStringLiteral("Multi-Picture Format (MPF) index: %1 pictures of %2 bytes").arg(count).arg(sizes.join(QStringLiteral(", ")))),
+            FindingKind::MpfIndex,
+            {Wording::Number(count), Wording::List(Wording::Joiner::Enumeration, sizes)},
             QJsonObject{{QStringLiteral("count"), count}, {QStringLiteral("pictures"), pictures}}});
     }
 
     if (structure.photoshopThumbnail) {
         const PhotoshopThumbnail& thumbnail = *structure.photoshopThumbnail;
         findings.push_back(Finding{
-            Topic::Embedded, QStringLiteral("photoshop_thumbnail"),
-            Say(language, QStringLiteral("Photoshop 缩略图：%1x%2").arg(thumbnail.width).arg(thumbnail.height),
-                QStringLiteral("Photoshop thumbnail: %1x%2").arg(thumbnail.width).arg(thumbnail.height)),
+            FindingKind::PhotoshopThumbnail,
+            {Wording::Number(thumbnail.width), Wording::Number(thumbnail.height)},
             QJsonObject{{QStringLiteral("width"), thumbnail.width},
                         {QStringLiteral("height"), thumbnail.height},
                         {QStringLiteral("bytes"), qint64(thumbnail.jpeg.size())}}});
     }
 
-    if (findings.size() == before) {
-        findings.push_back(Finding{
-            Topic::Embedded, QStringLiteral("none"),
-            Say(language, QStringLiteral("没有内嵌的缩略图或其他图片"),
-                QStringLiteral("no embedded thumbnail or other picture")),
-            QJsonObject{}});
-    }
+    if (findings.size() == before)
+        findings.push_back(Finding{FindingKind::NoEmbeddedPicture, {}, QJsonObject{}});
 }
 
 }  // namespace veltra::analysis

@@ -15,7 +15,7 @@ std::optional<double> ThumbnailDifference(imaging::GpImage* picture, imaging::Gp
 // The Exif thumbnail, MPF pictures and Photoshop's thumbnail, and whether the Exif thumbnail
 // shows the same picture.
 void AddEmbeddedPictureFindings(imaging::GpImage* picture, const info::ImageFacts& facts,
-                                const imaging::FileStructure& structure, Language language,
+                                const imaging::FileStructure& structure,
                                 std::vector<Finding>& findings);
 
 // Below this mean difference a thumbnail shows the picture; above kDifferentPicture it shows

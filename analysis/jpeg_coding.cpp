@@ -12,8 +12,7 @@ namespace {
 
 struct Process {
     QString name;  // machine name
-    QString chinese;
-    QString english;
+    Wording wording;
 };
 
 Process ProcessOf(std::uint8_t marker)
@@ -22,39 +21,28 @@ Process ProcessOf(std::uint8_t marker)
     const int kind = marker & 0x03;  // 0 sequential, 1 extended, 2 progressive, 3 lossless
     const bool hierarchical = (marker & 0x04) != 0;
     QString name;
-    QString chinese;
-    QString english;
+    Phrase phrase = Phrase::ProcessExtended;
     if (marker == 0xC0) {
         name = QStringLiteral("baseline");
-        chinese = QStringLiteral("基线（baseline）顺序编码");
-        english = QStringLiteral("baseline sequential");
+        phrase = Phrase::ProcessBaseline;
     } else if (kind == 2) {
         name = QStringLiteral("progressive");
-        chinese = QStringLiteral("渐进式（progressive）编码");
-        english = QStringLiteral("progressive");
+        phrase = Phrase::ProcessProgressive;
     } else if (kind == 3) {
         name = QStringLiteral("lossless");
-        chinese = QStringLiteral("无损编码");
-        english = QStringLiteral("lossless");
+        phrase = Phrase::ProcessLossless;
     } else {
         name = QStringLiteral("extended");
-        chinese = QStringLiteral("扩展顺序编码");
-        english = QStringLiteral("extended sequential");
     }
+    Wording wording = Wording::Of(phrase);
     if (hierarchical) {
         name.prepend(QStringLiteral("hierarchical_"));
-        chinese.prepend(QStringLiteral("分层"));
-        english.prepend(QStringLiteral("hierarchical "));
+        wording = Wording::Of(Phrase::Hierarchical, {wording});
     }
-    if (arithmetic) {
+    if (arithmetic)
         name += QStringLiteral("_arithmetic");
-        chinese += QStringLiteral("，算术编码");
-        english += QStringLiteral(", arithmetic coding");
-    } else {
-        chinese += QStringLiteral("，哈夫曼编码");
-        english += QStringLiteral(", Huffman coding");
-    }
-    return {name, chinese, english};
+    wording = Wording::Of(arithmetic ? Phrase::ArithmeticCoding : Phrase::HuffmanCoding, {wording});
+    return {name, wording};
 }
 
 QJsonObject QualityJson(int tableId, const JpegQualityEstimate& estimate)
@@ -70,22 +58,18 @@ QJsonObject QualityJson(int tableId, const JpegQualityEstimate& estimate)
     };
 }
 
-QString QualityText(int tableId, const JpegQualityEstimate& estimate, Language language)
+Wording QualityWording(int tableId, const JpegQualityEstimate& estimate)
 {
-    const QString role = estimate.kind == QuantisationTableKind::Luminance
-                             ? Say(language, QStringLiteral("亮度"), QStringLiteral("luminance"))
-                             : Say(language, QStringLiteral("色度"), QStringLiteral("chrominance"));
+    const Wording role = Wording::Of(estimate.kind == QuantisationTableKind::Luminance
+                                         ? Phrase::Luminance
+                                         : Phrase::Chrominance);
     if (estimate.standard) {
-        return Say(language, QStringLiteral("表 %1（%2）：标准表，质量 %3").arg(tableId).arg(role).arg(estimate.quality),
-                   QStringLiteral("table %1 (%2): standard table, quality %3").arg(tableId).arg(role).arg(estimate.quality));
+        return Wording::Of(Phrase::StandardTable,
+                           {Wording::Number(tableId), role, Wording::Number(estimate.quality)});
     }
-    const QString percent = QString::number(estimate.relativeDifference * 100.0, 'f', 1);
-    return Say(language,
-               QStringLiteral("表 %1（%2）：不是标准表，最接近质量 %3，相差 %4%（相机或编辑器自己的表）")
-                   .arg(tableId).arg(role).arg(estimate.quality).arg(percent),
-               QStringLiteral("table %1 (%2): not a standard table, nearest quality %3, %4% away "
-                              "(a camera's or an editor's own table)")
-                   .arg(tableId).arg(role).arg(estimate.quality).arg(percent));
+    return Wording::Of(Phrase::OwnTable,
+                       {Wording::Number(tableId), role, Wording::Number(estimate.quality),
+                        Wording::Fixed(estimate.relativeDifference * 100.0, 1)});
 }
 
 }  // namespace
@@ -121,7 +105,7 @@ QString ChromaSubsampling(const imaging::JpegFrame& frame)
     return factors.join(u',');
 }
 
-void AddJpegCodingFindings(const imaging::FileStructure& structure, Language language,
+void AddJpegCodingFindings(const imaging::FileStructure& structure,
                            std::vector<Finding>& findings)
 {
     if (!structure.frame)
@@ -130,35 +114,25 @@ void AddJpegCodingFindings(const imaging::FileStructure& structure, Language lan
 
     const Process process = ProcessOf(frame.marker);
     findings.push_back(Finding{
-        Topic::JpegCoding, QStringLiteral("process"),
-        Say(language, QStringLiteral("%1，每样本 %2 位").arg(process.chinese).arg(frame.precision),
-            QStringLiteral("%1, %2 bits a sample").arg(process.english).arg(frame.precision)),
+        FindingKind::JpegProcess, {process.wording, Wording::Number(frame.precision)},
         QJsonObject{{QStringLiteral("process"), process.name},
                     {QStringLiteral("marker"), QStringLiteral("SOF%1").arg(frame.marker - 0xC0)},
                     {QStringLiteral("precision"), frame.precision}}});
 
     const QString subsampling = ChromaSubsampling(frame);
-    QString subsamplingText = subsampling;
-    if (subsampling == QLatin1String("greyscale"))
-        subsamplingText = Say(language, QStringLiteral("灰度，没有色度"), QStringLiteral("greyscale, no chroma"));
     findings.push_back(Finding{
-        Topic::JpegCoding, QStringLiteral("subsampling"),
-        Say(language, QStringLiteral("色度子采样：%1").arg(subsamplingText),
-            QStringLiteral("chroma subsampling: %1").arg(subsamplingText)),
+        FindingKind::ChromaSubsampling,
+        {subsampling == QLatin1String("greyscale") ? Wording::Of(Phrase::Greyscale) : Wording(subsampling)},
         QJsonObject{{QStringLiteral("subsampling"), subsampling}}});
 
     const int interval = structure.restartInterval.value_or(0);
     findings.push_back(Finding{
-        Topic::JpegCoding, QStringLiteral("restart_interval"),
-        interval > 0
-            ? Say(language, QStringLiteral("重启间隔：每 %1 个 MCU").arg(interval),
-                  QStringLiteral("restart interval: every %1 MCUs").arg(interval))
-            : Say(language, QStringLiteral("没有重启标记"), QStringLiteral("no restart markers")),
-        QJsonObject{{QStringLiteral("restart_interval"), interval}}});
+        interval > 0 ? FindingKind::RestartInterval : FindingKind::NoRestartMarkers,
+        {Wording::Number(interval)}, QJsonObject{{QStringLiteral("restart_interval"), interval}}});
 
     // Table 0 is the luminance table and table 1 the chrominance table in practice; any other
     // is compared with both.
-    QStringList texts;
+    std::vector<Wording> texts;
     QJsonArray tables;
     for (const imaging::JpegQuantisationTable& stored : structure.quantisationTables) {
         QuantisationTable table;
@@ -167,15 +141,13 @@ void AddJpegCodingFindings(const imaging::FileStructure& structure, Language lan
             stored.id == 0   ? EstimateJpegQuality(table, QuantisationTableKind::Luminance)
             : stored.id == 1 ? EstimateJpegQuality(table, QuantisationTableKind::Chrominance)
                              : EstimateJpegQuality(table);
-        texts << QualityText(stored.id, estimate, language);
+        texts.push_back(QualityWording(stored.id, estimate));
         tables.append(QualityJson(stored.id, estimate));
     }
-    if (!texts.isEmpty()) {
-        findings.push_back(Finding{
-            Topic::JpegCoding, QStringLiteral("quality"),
-            Say(language, QStringLiteral("量化表的质量估计：%1").arg(texts.join(QStringLiteral("；"))),
-                QStringLiteral("quality of the quantisation tables: %1").arg(texts.join(QStringLiteral("; ")))),
-            QJsonObject{{QStringLiteral("tables"), tables}}});
+    if (!texts.empty()) {
+        findings.push_back(Finding{FindingKind::QuantisationQuality,
+                                   {Wording::List(Wording::Joiner::Clauses, texts)},
+                                   QJsonObject{{QStringLiteral("tables"), tables}}});
     }
 }
 

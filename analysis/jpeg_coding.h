@@ -6,7 +6,7 @@ namespace veltra::analysis {
 
 // How a JPEG was coded: its process, chroma subsampling, restart interval and the quality each
 // quantisation table was made at. Nothing for a file without a JPEG frame.
-void AddJpegCodingFindings(const imaging::FileStructure& structure, Language language,
+void AddJpegCodingFindings(const imaging::FileStructure& structure,
                            std::vector<Finding>& findings);
 
 // "4:2:0" and the like for the usual luma-and-chroma samplings, else each component's factors

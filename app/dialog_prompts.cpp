@@ -88,4 +88,10 @@ std::optional<QString> DialogPrompts::ChooseFileToOpen()
                                                  nullptr, kFilterOptions));
 }
 
+std::optional<QString> DialogPrompts::ChooseJsonFile(const QString& suggested)
+{
+    return NonEmpty(QFileDialog::getSaveFileName(m_owner, QStringLiteral("导出 JSON"), suggested,
+                                                 QStringLiteral("JSON (*.json)")));
+}
+
 }  // namespace veltra

@@ -2,10 +2,12 @@
 
 #include "app/app_icon.h"
 #include "app/command_ids.h"
+#include "app/info_panel.h"
 #include "app/lock_keys.h"
 #include "app/recent_file_list.h"
 #include "app/resource_tables.h"
 #include "app/toolbar_bitmap.h"
+#include "app/veltra_app.h"
 #include "app/veltra_view.h"
 #include "document/veltra_doc.h"
 
@@ -14,6 +16,9 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
+#include <QPlainTextEdit>
+#include <QSettings>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -27,6 +32,9 @@ namespace {
 // A property rather than QAction::data, which stays free for the action's users.
 constexpr char kCommandIdProperty[] = "commandId";
 
+// Where the panel's visibility is remembered, beside the framework's own settings.
+const QString kInfoPanelSetting = QStringLiteral("Settings/InfoPanel");
+
 bool IsLockKey(const QEvent* event)
 {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
@@ -38,7 +46,7 @@ bool IsLockKey(const QEvent* event)
 }  // namespace
 
 CMainFrame::CMainFrame(CVeltraDoc& document, CommandTarget& application,
-                       PrinterSettings& printerSettings)
+                       PrinterSettings& printerSettings, ShellPrompts& prompts)
     : m_document(document), m_application(application)
 {
     setWindowIcon(ApplicationIcon());
@@ -52,6 +60,7 @@ CMainFrame::CMainFrame(CVeltraDoc& document, CommandTarget& application,
     CreateToolBar();
     CreateStatusBar();
     CreateAccelerators();
+    CreateInfoPanel(prompts);
 
     // A size the window system would pick for a new window: most of the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -62,6 +71,7 @@ CMainFrame::CMainFrame(CVeltraDoc& document, CommandTarget& application,
     connect(&m_document, &CVeltraDoc::titleChanged, this, &CMainFrame::OnTitleChanged);
     connect(&m_document, &CVeltraDoc::viewsUpdateRequested, this,
             &CMainFrame::ScheduleUpdateCmdUI);
+    connect(&m_document, &CVeltraDoc::pictureChanged, this, &CMainFrame::OnPictureChanged);
     qApp->installEventFilter(this);
     OnTitleChanged();
     RefreshLockKeys();
@@ -99,7 +109,8 @@ void CMainFrame::CreateMenus()
             }
             QAction* action = MakeCommandAction(entry.id, QString::fromUtf16(entry.text), menu);
             action->setStatusTip(LoadCommandPrompt(entry.id).statusTip);
-            if (entry.id == ID_VIEW_TOOLBAR || entry.id == ID_VIEW_STATUS_BAR)
+            if (entry.id == ID_VIEW_TOOLBAR || entry.id == ID_VIEW_STATUS_BAR ||
+                entry.id == ID_VIEW_INFO_PANEL)
                 action->setCheckable(true);
             menu->addAction(action);
             if (entry.id == ID_FILE_MRU_FILE1) {
@@ -152,6 +163,10 @@ void CMainFrame::CreateStatusBar()
         if (id == ID_SEPARATOR) {
             // The message pane: a prompt covers it while shown, and it reappears after.
             bar->addWidget(new QLabel(IdleMessage(), bar), 1);
+            // Beside the indicators, the open file's place in its folder.
+            m_positionPane = new QLabel(bar);
+            m_positionPane->setAlignment(Qt::AlignCenter);
+            bar->addPermanentWidget(m_positionPane);
             continue;
         }
         auto* pane = new QLabel(bar);
@@ -265,9 +280,19 @@ bool CMainFrame::OnCmdMsg(unsigned id)
     case ID_VIEW_STATUS_BAR:
         statusBar()->setVisible(statusBar()->isHidden());
         return true;
+    case ID_VIEW_INFO_PANEL:
+        ShowInfoPanel(m_infoPanel->isHidden());
+        return true;
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
-        // With a single pane there is nowhere to switch to.
+        // Between the view and the panel; with the view alone there is nowhere to switch to.
+        SwitchPane();
+        return true;
+    case ID_EDIT_COPY:
+        // Only the panel has anything to copy; elsewhere the command stays unhandled.
+        if (!PanelHasFocus())
+            return false;
+        m_infoPanel->Copy();
         return true;
     default:
         return false;
@@ -283,9 +308,17 @@ bool CMainFrame::OnUpdateCmdUI(unsigned id, CCmdUI& cmdUI)
     case ID_VIEW_STATUS_BAR:
         cmdUI.SetCheck(statusBar()->isHidden() ? 0 : 1);
         return true;
+    case ID_VIEW_INFO_PANEL:
+        cmdUI.SetCheck(m_infoPanel->isHidden() ? 0 : 1);
+        return true;
     case ID_NEXT_PANE:
     case ID_PREV_PANE:
-        cmdUI.Enable(false);
+        cmdUI.Enable(!m_infoPanel->isHidden());
+        return true;
+    case ID_EDIT_COPY:
+        if (!PanelHasFocus())
+            return false;
+        cmdUI.Enable(true);
         return true;
     default:
         return false;
@@ -323,5 +356,60 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 }
 
 void CMainFrame::OnTitleChanged() { setWindowTitle(FrameCaption(m_document.GetTitle())); }
+
+void CMainFrame::CreateInfoPanel(ShellPrompts& prompts)
+{
+    m_infoPanel = new CInfoPanel(prompts, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_infoPanel);
+    // Hidden at the first start; afterwards as the user last left it.
+    m_infoPanel->setVisible(OpenProfile()->value(kInfoPanelSetting, false).toBool());
+}
+
+void CMainFrame::ShowInfoPanel(bool shown)
+{
+    m_infoPanel->setVisible(shown);
+    if (!shown && PanelHasFocus())
+        m_pView->setFocus();
+    std::unique_ptr<QSettings> profile = OpenProfile();
+    profile->setValue(kInfoPanelSetting, shown);
+    profile->sync();
+}
+
+void CMainFrame::OnPictureChanged(const QString& path)
+{
+    if (m_document.image())
+        m_infoPanel->ShowFile(path);
+    else if (const QString reason = m_document.LoadFailureText(); !reason.isEmpty())
+        m_infoPanel->ShowFailure(path, reason);
+    else
+        m_infoPanel->ShowNothing();
+}
+
+bool CMainFrame::PanelHasFocus() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && !m_infoPanel->isHidden() && m_infoPanel->isAncestorOf(focus);
+}
+
+void CMainFrame::SwitchPane()
+{
+    if (m_infoPanel->isHidden())
+        return;
+    if (PanelHasFocus())
+        m_pView->setFocus(Qt::OtherFocusReason);
+    else
+        m_infoPanel->TextArea()->setFocus(Qt::OtherFocusReason);
+}
+
+QSize CMainFrame::ViewDeviceSize()
+{
+    if (!isVisible() && layout())
+        layout()->activate();
+    return m_pView->DeviceClientRect().size();
+}
+
+void CMainFrame::SetFolderPosition(const QString& text) { m_positionPane->setText(text); }
+
+QString CMainFrame::FolderPosition() const { return m_positionPane->text(); }
 
 }  // namespace veltra

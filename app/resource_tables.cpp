@@ -27,6 +27,7 @@ constexpr std::array kFileMenu{
 constexpr std::array kViewMenu{
     MenuEntry{u"工具栏(&T)", ID_VIEW_TOOLBAR},
     MenuEntry{u"状态栏(&S)", ID_VIEW_STATUS_BAR},
+    MenuEntry{u"信息面板(&I)", ID_VIEW_INFO_PANEL},
 };
 
 constexpr std::array kHelpMenu{
@@ -60,6 +61,15 @@ constexpr std::array kAccelerators{
     Accelerator{Qt::SHIFT | Qt::Key_Insert, ID_EDIT_PASTE},
     Accelerator{QKeyCombination(Qt::Key_F6), ID_NEXT_PANE},
     Accelerator{Qt::SHIFT | Qt::Key_F6, ID_PREV_PANE},
+    Accelerator{QKeyCombination(Qt::Key_F9), ID_VIEW_INFO_PANEL},
+    Accelerator{QKeyCombination(Qt::Key_Right), ID_PICTURE_NEXT},
+    Accelerator{QKeyCombination(Qt::Key_PageDown), ID_PICTURE_NEXT},
+    Accelerator{QKeyCombination(Qt::Key_Space), ID_PICTURE_NEXT},
+    Accelerator{QKeyCombination(Qt::Key_Left), ID_PICTURE_PREVIOUS},
+    Accelerator{QKeyCombination(Qt::Key_PageUp), ID_PICTURE_PREVIOUS},
+    Accelerator{QKeyCombination(Qt::Key_Backspace), ID_PICTURE_PREVIOUS},
+    Accelerator{QKeyCombination(Qt::Key_Home), ID_PICTURE_FIRST},
+    Accelerator{QKeyCombination(Qt::Key_End), ID_PICTURE_LAST},
 };
 
 // The framework's standard texts for its own commands: the status-bar prompt, then after a
@@ -81,6 +91,7 @@ constexpr std::array kPrompts{
     PromptEntry{ID_APP_EXIT, u"退出应用程序；提示保存文档\n退出"},
     PromptEntry{ID_VIEW_TOOLBAR, u"显示或隐藏工具栏\n切换工具栏"},
     PromptEntry{ID_VIEW_STATUS_BAR, u"显示或隐藏状态栏\n切换状态栏"},
+    PromptEntry{ID_VIEW_INFO_PANEL, u"显示或隐藏信息面板\n切换信息面板"},
 };
 
 constexpr std::array kIndicators{ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM,

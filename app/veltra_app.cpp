@@ -4,6 +4,7 @@
 #include "app/app_icon.h"
 #include "app/command_ids.h"
 #include "app/command_line_info.h"
+#include "app/folder_navigation.h"
 #include "app/main_frame.h"
 #include "app/resource_tables.h"
 #include "app/shell_prompts.h"
@@ -26,6 +27,17 @@ namespace {
 const QString kRegistryKey = QStringLiteral("应用程序向导生成的本地应用程序");
 constexpr int kRecentFileCount = 4;
 constexpr int kRecentFileDisplayLength = 30;
+
+std::optional<FolderStep> StepOfCommand(unsigned id)
+{
+    switch (id) {
+    case ID_PICTURE_NEXT: return FolderStep::Next;
+    case ID_PICTURE_PREVIOUS: return FolderStep::Previous;
+    case ID_PICTURE_FIRST: return FolderStep::First;
+    case ID_PICTURE_LAST: return FolderStep::Last;
+    default: return std::nullopt;
+    }
+}
 
 }  // namespace
 
@@ -58,6 +70,7 @@ CVeltraApp::CVeltraApp(ShellPrompts& prompts, QObject* parent)
 
 CVeltraApp::~CVeltraApp()
 {
+    imaging::SetPixelsReadyHandler({});
     m_prompts.SetOwnerWindow(nullptr);
     m_pMainWnd.reset();
     m_pDocument.reset();
@@ -125,9 +138,20 @@ void CVeltraApp::CreateDocumentAndFrame()
     if (m_pDocument)
         return;
     m_pDocument = std::make_unique<CVeltraDoc>(m_prompts);
-    m_pMainWnd = std::make_unique<CMainFrame>(*m_pDocument, *this, m_printerSettings);
+    m_pMainWnd = std::make_unique<CMainFrame>(*m_pDocument, *this, m_printerSettings, m_prompts);
     m_prompts.SetOwnerWindow(m_pMainWnd.get());
     m_pMainWnd->UpdateRecentFileMenu(m_recentFileList);
+    // A photo shown from its stand-in is drawn again once its pixels are decoded. The call
+    // comes on the imaging service's thread; the drawing is asked for on this one.
+    imaging::SetPixelsReadyHandler([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_pDocument)
+                    m_pDocument->UpdateAllViews(nullptr);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 bool CVeltraApp::ProcessShellCommand(const CCommandLineInfo& commandLine)
@@ -145,6 +169,7 @@ bool CVeltraApp::ProcessShellCommand(const CCommandLineInfo& commandLine)
 CVeltraDoc* CVeltraApp::OpenDocumentFile(const QString& path)
 {
     CreateDocumentAndFrame();
+    m_pDocument->SetViewSize(m_pMainWnd->ViewDeviceSize());
     bool opened = false;
     {
         // Decoding a large photo takes a moment; the pointer says so meanwhile.
@@ -157,7 +182,30 @@ CVeltraDoc* CVeltraApp::OpenDocumentFile(const QString& path)
         return nullptr;
     }
     AddToRecentFileList(m_pDocument->GetPathName());
+    FolderPlaceChanged();
     return m_pDocument.get();
+}
+
+void CVeltraApp::FolderPlaceChanged()
+{
+    const FolderPlace place = PlaceOf(m_pDocument->GetPathName(), PictureExtensions());
+    m_pMainWnd->SetFolderPosition(PositionText(place));
+    // The pictures a step would open next are decoded ahead, the next one first.
+    QStringList neighbours;
+    for (FolderStep step : {FolderStep::Next, FolderStep::Previous}) {
+        if (const std::optional<QString> neighbour = StepFrom(place, step))
+            neighbours << *neighbour;
+    }
+    imaging::DecodeFilesAheadForView(neighbours, m_pDocument->viewSize());
+}
+
+void CVeltraApp::OnPictureStep(FolderStep step)
+{
+    if (!m_pDocument || m_pDocument->GetPathName().isEmpty())
+        return;
+    const FolderPlace place = PlaceOf(m_pDocument->GetPathName(), PictureExtensions());
+    if (const std::optional<QString> target = StepFrom(place, step))
+        OpenDocumentFile(*target);
 }
 
 void CVeltraApp::AddToRecentFileList(const QString& path)
@@ -242,6 +290,10 @@ bool CVeltraApp::OnCmdMsg(unsigned id)
         OnOpenRecentFile(id);
         return true;
     }
+    if (const std::optional<FolderStep> step = StepOfCommand(id)) {
+        OnPictureStep(*step);
+        return true;
+    }
     return false;
 }
 
@@ -260,6 +312,10 @@ bool CVeltraApp::OnUpdateCmdUI(unsigned id, CCmdUI& cmdUI)
     }
     if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16) {
         cmdUI.Enable(static_cast<int>(id - ID_FILE_MRU_FILE1) < m_recentFileList.GetCount());
+        return true;
+    }
+    if (StepOfCommand(id)) {
+        cmdUI.Enable(m_pDocument && !m_pDocument->GetPathName().isEmpty());
         return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include "app/print_mapping.h"
 #include "app/printer_settings.h"
 #include "document/veltra_doc.h"
+#include "imaging/gdiplus.h"
 
 #include <QPainter>
 #include <QPrintDialog>
@@ -106,6 +107,10 @@ void CVeltraView::OnFilePrintPreview()
 
 bool CVeltraView::PrintDocument(QPrinter& printer)
 {
+    // A page is printed from the picture's pixels, never from the copy a window may show
+    // while they are still being decoded.
+    if (m_pDocument && m_pDocument->image())
+        imaging::GdipImageForceDecode(m_pDocument->image());
     QPainter painter;
     if (!painter.begin(&printer))
         return false;

@@ -12,11 +12,14 @@
 // Extra commands (not benchmarks), for the script:
 //   veltra-bench --write-photo PATH [--orientation N]   writes the generated photo
 //   veltra-bench --peak-memory                          shows the photo with a tiled watermark
-//                                                       once and prints the peak resident size
+//                                                       and its two neighbours decoded ahead,
+//                                                       and prints the peak resident size
 
 #include "document/unattended_prompts.h"
 #include "document/veltra_doc.h"
 #include "imaging/gdiplus.h"
+
+#include <QStringList>
 
 #include <QBuffer>
 #include <QByteArray>
@@ -130,6 +133,9 @@ struct Files {
     QString photoOrientation6;
     QString watermark;
     QString exportPath;
+    // Two more copies of the photo under other names: the neighbours of a folder.
+    QString neighbour;
+    QString otherNeighbour;
 };
 
 const Files& SharedFiles()
@@ -163,6 +169,10 @@ const Files& SharedFiles()
         painter.end();
         made->watermark = made->directory.filePath(QStringLiteral("mark.png"));
         mark.save(made->watermark, "PNG");
+        made->neighbour = made->directory.filePath(QStringLiteral("neighbour.jpg"));
+        made->otherNeighbour = made->directory.filePath(QStringLiteral("other_neighbour.jpg"));
+        QFile::copy(made->photo, made->neighbour);
+        QFile::copy(made->photo, made->otherNeighbour);
         made->exportPath = qEnvironmentVariable("VELTRA_BENCH_EXPORT");
         if (made->exportPath.isEmpty())
             made->exportPath = made->directory.filePath(QStringLiteral("export.jpg"));
@@ -212,6 +222,65 @@ void OpenAndShow(benchmark::State& state, const QString& path)
     }
 }
 
+// Time to the first picture in a window of a known size: the open and the paints until the
+// picture shows, drawn from the copy decoded at the size it is shown. Its pixels follow on the
+// service's thread; they are waited for outside the timing, so that the next open does not
+// find that thread busy.
+void BM_FirstPicture(benchmark::State& state)
+{
+    QImage window(kWindow, QImage::Format_ARGB32_Premultiplied);
+    BenchPrompts prompts;
+    for (auto _ : state) {
+        auto document = std::make_unique<CVeltraDoc>(prompts);
+        document->SetViewSize(kWindow);
+        if (!document->OnOpenDocument(SharedFiles().photo) || !document->image()) {
+            state.SkipWithError("the photo could not be opened");
+            return;
+        }
+        PaintUntilSettled(*document, window);
+        benchmark::DoNotOptimize(window.constBits());
+        state.PauseTiming();
+        veltra::imaging::WaitForDecodeAhead();
+        document.reset();
+        state.ResumeTiming();
+    }
+}
+
+// Stepping to the next picture of a folder, decoded ahead as the window asks after each open:
+// from the command to the painted picture.
+void BM_Flip(benchmark::State& state)
+{
+    QImage window(kWindow, QImage::Format_ARGB32_Premultiplied);
+    BenchPrompts prompts;
+    CVeltraDoc document(prompts);
+    document.SetViewSize(kWindow);
+    QString shown = SharedFiles().neighbour;
+    QString next = SharedFiles().otherNeighbour;
+    document.OnOpenDocument(shown);
+    PaintUntilSettled(document, window);
+    for (auto _ : state) {
+        state.PauseTiming();
+        veltra::imaging::DecodeFilesAheadForView({next}, kWindow);
+        veltra::imaging::WaitForDecodeAhead();
+        state.ResumeTiming();
+        if (!document.OnOpenDocument(next) || !document.image()) {
+            state.SkipWithError("the photo could not be opened");
+            return;
+        }
+        PaintUntilSettled(document, window);
+        benchmark::DoNotOptimize(window.constBits());
+        state.PauseTiming();
+        // The short run's small photo fits the window and is drawn from its pixels.
+        bool standIn = false;
+        veltra::imaging::GetImageShownFromStandIn(document.image(), &standIn);
+        if (!standIn && !ShortRun())
+            state.SkipWithError("the neighbour was not shown from its copy decoded ahead");
+        veltra::imaging::WaitForDecodeAhead();
+        std::swap(shown, next);
+        state.ResumeTiming();
+    }
+}
+
 void BM_Open(benchmark::State& state)
 {
     OpenAndShow(state, SharedFiles().photo);
@@ -235,11 +304,15 @@ struct Shown {
         const Files& files = SharedFiles();
         prompts.watermark = files.watermark;
         prompts.exportPath = files.exportPath;
+        document.SetViewSize(kWindow);
         document.OnOpenDocument(files.photo);
         if (watermark != Watermark::None)
             document.OnWatermarkLoad();  // show and fit
         if (watermark == Watermark::Tile)
             document.OnWatermarkTile();
+        PaintUntilSettled(document, window);
+        // Steady state: the pixels decoded, the window drawn from them.
+        veltra::imaging::WaitForDecodeAhead();
         PaintUntilSettled(document, window);
     }
 };
@@ -292,6 +365,8 @@ void BM_ExportTile(benchmark::State& state)
         state.SkipWithError("the export wrote no file");
 }
 
+BENCHMARK(BM_FirstPicture)->Name("FirstPicture/jpeg24mp_1920x1080")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Flip)->Name("Flip/jpeg24mp")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Open)->Name("Open/jpeg24mp")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenOrientation6)->Name("Open/jpeg24mp_orient6")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintPlain)->Name("Paint/jpeg24mp/plain")->Unit(benchmark::kMillisecond);
@@ -305,6 +380,10 @@ int PeakMemory()
 {
     {
         Shown shown(Watermark::Tile);
+        // As the window does after each open: the two neighbours decoded ahead.
+        veltra::imaging::DecodeFilesAheadForView(
+            {SharedFiles().neighbour, SharedFiles().otherNeighbour}, kWindow);
+        veltra::imaging::WaitForDecodeAhead();
         Paint(shown.document, shown.window);
     }
     rusage usage{};

@@ -80,14 +80,12 @@ analysis::Language AnalysisLanguage(MessageLanguage language)
 
 // The findings on a loaded file, or nothing when its structure cannot be read again.
 std::optional<analysis::FileAnalysis> AnalysisOf(CVeltraDoc& document, const QString& file,
-                                                 const info::ImageFacts& facts,
-                                                 MessageLanguage language)
+                                                 const info::ImageFacts& facts)
 {
     imaging::FileStructure structure;
     if (imaging::ReadFileStructure(file, &structure) != imaging::Ok)
         return std::nullopt;
-    return analysis::AnalyseFile(file, document.image(), facts, structure,
-                                 AnalysisLanguage(language));
+    return analysis::AnalyseFile(file, document.image(), facts, structure);
 }
 
 // The report of one file (with its findings when asked), or nothing when it cannot be loaded.
@@ -106,14 +104,11 @@ std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file,
         if (!facts)
             return std::nullopt;
         const std::optional<analysis::FileAnalysis> findings =
-            AnalysisOf(document, file, *facts, options.language);
+            AnalysisOf(document, file, *facts);
         if (!findings)
             return std::nullopt;
-        // The findings follow the report after an empty line.
-        report = info::ReportText(*facts);
-        if (!report.endsWith(u'\n'))
-            report += u'\n';
-        report += u'\n' + analysis::AnalysisText(*findings, AnalysisLanguage(options.language));
+        report = analysis::ReportWithAnalysis(info::ReportText(*facts), *findings,
+                                              AnalysisLanguage(options.language));
     }
     if (!report.endsWith(QLatin1Char('\n')))
         report += QLatin1Char('\n');
@@ -130,13 +125,16 @@ std::optional<QByteArray> JsonOf(CVeltraDoc& document, const QString& file,
         info::GatherImageFacts(document.image(), info::RawValues::Kept);
     if (!facts)
         return std::nullopt;
-    QJsonObject object = FactsJson(file, *facts);
+    QJsonObject object;
     if (options.analyze) {
         const std::optional<analysis::FileAnalysis> findings =
-            AnalysisOf(document, file, *facts, options.language);
+            AnalysisOf(document, file, *facts);
         if (!findings)
             return std::nullopt;
-        object.insert(QStringLiteral("analysis"), analysis::AnalysisJson(*findings));
+        object = analysis::FactsWithAnalysisJson(file, *facts, *findings,
+                                                 AnalysisLanguage(options.language));
+    } else {
+        object = info::FactsJson(file, *facts);
     }
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }

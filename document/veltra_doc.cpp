@@ -2,6 +2,7 @@
 
 #include "imaging/gdiplus.h"
 #include "info/image_report.h"
+#include "info/load_failure_text.h"
 #include "info/property_list.h"
 
 #include <QFile>
@@ -82,14 +83,25 @@ void CVeltraDoc::Serialize(const CArchive& ar)
     ForgetComposition();
     m_pImage.reset();
     GpBitmap* bitmap = nullptr;
-    const GpStatus status = LoadBitmapFromFile(ar.GetFilePath(), &bitmap, &m_loadFailure);
+    const GpStatus status = CreateBitmapFromFileWithOptions(
+        ar.GetFilePath(), LoadOptions{.decodeAhead = true, .viewSize = m_viewSize}, &bitmap,
+        &m_loadFailure);
     ImagePtr loaded(bitmap);
     if (status != Ok || !loaded) {
+        if (m_loadFailure.reason == LoadFailureReason::None)
+            m_loadFailure.reason = LoadFailureReason::OutOfMemory;
+        emit pictureChanged(ar.GetFilePath());
         m_prompts.ShowMessage(QStringLiteral("文件加载失败"), DocumentPrompts::Icon::Error);
         return;
     }
     m_pImage = std::move(loaded);
+    emit pictureChanged(ar.GetFilePath());
     UpdateAllViews(nullptr);
+}
+
+QString CVeltraDoc::LoadFailureText() const
+{
+    return QString::fromUtf8(info::LoadFailureTextOf(m_loadFailure.reason).chinese);
 }
 
 void CVeltraDoc::OnBackgroundColor()
@@ -107,6 +119,7 @@ void CVeltraDoc::OnImageClose()
         return;
     ForgetComposition();
     m_pImage.reset();
+    emit pictureChanged(m_strPathName);
     UpdateAllViews(nullptr);
 }
 

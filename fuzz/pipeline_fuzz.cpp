@@ -90,9 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         veltra::imaging::FileStructure structure;
         if (veltra::imaging::ReadFileStructure(environment.input, &structure) == veltra::imaging::Ok) {
             const veltra::analysis::FileAnalysis findings = veltra::analysis::AnalyseFile(
-                environment.input, document.image(), *facts, structure,
-                veltra::analysis::Language::English);
-            veltra::analysis::AnalysisJson(findings);
+                environment.input, document.image(), *facts, structure);
+            veltra::analysis::AnalysisJson(findings, veltra::analysis::Language::English);
         }
     }
     Paint(document);

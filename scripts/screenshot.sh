@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Takes a screenshot of Veltra showing a picture, as a new user would see it.
 #
-#   scripts/screenshot.sh [--window] PICTURE OUT.png
+#   scripts/screenshot.sh [--window] [--panel] PICTURE OUT.png
+#   SCREEN  the virtual screen, WIDTHxHEIGHTxDEPTH (default 1280x1024x24); the window takes two
+#           thirds of it each way
 #
 # Builds the program when there is none yet, starts it on a virtual X display with an empty
-# configuration, waits until its window is mapped, photographs the whole screen (or, with
+# configuration (with --panel, one that shows the information panel, as a user who pressed F9
+# once has it), waits until its window is mapped, photographs the whole screen (or, with
 # --window, only Veltra's window, as software centres show it), checks the window's caption
 # ("NAME - Veltra") and stops everything it started.
 set -euo pipefail
@@ -34,8 +37,9 @@ if [ "${1:-}" = "--inside-display" ]; then
     xwininfo -root -tree >&2 || true
     exit 1
   fi
-  # Mapping comes before the first paint; give the picture and the report time to appear.
-  sleep 1.5
+  # Mapping comes before the first paint; give the picture, the report and the panel time to
+  # appear.
+  sleep 2.5
   if [ "$area" = window ]; then
     import -window "$window" "$out"
   else
@@ -52,12 +56,16 @@ if [ "${1:-}" = "--inside-display" ]; then
 fi
 
 area=screen
-if [ "${1:-}" = "--window" ]; then
-  area=window
+panel=false
+while [ "${1:-}" = "--window" ] || [ "${1:-}" = "--panel" ]; do
+  case "$1" in
+    --window) area=window ;;
+    --panel) panel=true ;;
+  esac
   shift
-fi
+done
 if [ $# -ne 2 ]; then
-  echo "usage: $0 [--window] PICTURE OUT.png" >&2
+  echo "usage: $0 [--window] [--panel] PICTURE OUT.png" >&2
   exit 2
 fi
 
@@ -75,9 +83,14 @@ fi
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 mkdir -m 700 "$scratch/runtime"
+if [ "$panel" = true ]; then
+  settings="$scratch/config/应用程序向导生成的本地应用程序"
+  mkdir -p "$settings"
+  printf '[Settings]\nInfoPanel=true\n' >"$settings/Veltra.conf"
+fi
 
 env -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$scratch/config" \
   XDG_RUNTIME_DIR="$scratch/runtime" \
-  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+  xvfb-run -a -s "-screen 0 ${SCREEN:-1280x1024x24} -nolisten tcp" \
   bash "$0" --inside-display "$binary" "$picture" "$out" "$area"
 echo "screenshot: $out"

@@ -1,12 +1,14 @@
 #include "service/decode_ahead.h"
 
 #include "service/picture_content.h"
+#include "service/view_copies.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace veltra::imaging {
 namespace {
@@ -15,10 +17,15 @@ namespace {
 // cheap enough to make when asked.
 constexpr int kSmallestPreparedSide = 512;
 
+std::atomic<bool> g_enabled{false};
+// False once the thread object is gone at the program's end.
+std::atomic<bool> g_threadAlive{true};
+
 class DecodeThread {
 public:
     ~DecodeThread()
     {
+        g_threadAlive = false;
         {
             const std::lock_guard lock(m_mutex);
             m_stopping = true;
@@ -36,38 +43,114 @@ public:
             // decoded is decoded when (if ever) it is shown.
             m_queue.clear();
             m_queue.push_back(content);
-            if (!m_thread.joinable())
-                m_thread = std::thread([this] { run(); });
+            start();
         }
-        m_wake.notify_one();
+        m_wake.notify_all();
+    }
+
+    void enqueueFiles(const QStringList& paths, QSize view)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_files = paths;
+            m_view = view;
+            start();
+        }
+        m_wake.notify_all();
+    }
+
+    void release(std::shared_ptr<PictureContent> content)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_released.push_back(std::move(content));
+            start();
+        }
+        m_wake.notify_all();
+    }
+
+    void setHandler(std::function<void()> handler)
+    {
+        // Waits for a call in progress: once this returns, the old handler is never called.
+        const std::lock_guard lock(m_handlerMutex);
+        m_handler = std::move(handler);
+    }
+
+    void waitUntilIdle()
+    {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait(lock, [this] { return m_stopping || (!m_working && nothingQueued()); });
     }
 
 private:
+    bool nothingQueued() const
+    {
+        return m_queue.empty() && m_files.isEmpty() && m_released.empty();
+    }
+
+    void start()
+    {
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+    }
+
     void run()
     {
         for (;;) {
             std::shared_ptr<PictureContent> content;
+            std::vector<std::shared_ptr<PictureContent>> released;
+            QString file;
+            QSize view;
             {
                 std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+                m_working = false;
+                m_wake.notify_all();
+                m_wake.wait(lock, [this] { return m_stopping || !nothingQueued(); });
                 if (m_stopping)
                     return;
-                content = m_queue.front().lock();
-                m_queue.pop_front();
+                m_working = true;
+                // Memory given back first, then the pictures opened, then those that may be
+                // opened next.
+                if (!m_released.empty()) {
+                    released.swap(m_released);
+                } else if (!m_queue.empty()) {
+                    content = m_queue.front().lock();
+                    m_queue.pop_front();
+                } else {
+                    file = m_files.takeFirst();
+                    view = m_view;
+                }
             }
-            if (content)
-                content->prepare(kSmallestPreparedSide);
+            if (!released.empty()) {
+                released.clear();
+            } else if (content) {
+                if (content->prepare(kSmallestPreparedSide))
+                    pixelsReady();
+            } else if (!file.isEmpty()) {
+                PrepareViewCopy(file, view);
+            }
         }
+    }
+
+    void pixelsReady()
+    {
+        const std::lock_guard lock(m_handlerMutex);
+        if (m_handler)
+            m_handler();
     }
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::weak_ptr<PictureContent>> m_queue;
+    QStringList m_files;
+    QSize m_view;
+    std::vector<std::shared_ptr<PictureContent>> m_released;
+    bool m_working = false;
     bool m_stopping = false;
+    std::mutex m_handlerMutex;
+    std::function<void()> m_handler;
     std::thread m_thread;
 };
-
-std::atomic<bool> g_enabled{false};
 
 DecodeThread& Thread()
 {
@@ -82,10 +165,39 @@ void EnableDecodeAhead(bool enabled)
     g_enabled = enabled;
 }
 
+bool DecodesAhead()
+{
+    return g_enabled;
+}
+
 void DecodeAhead(const std::shared_ptr<PictureContent>& content)
 {
     if (g_enabled)
         Thread().enqueue(content);
+}
+
+void DecodeFilesAhead(const QStringList& paths, QSize view)
+{
+    KeepViewCopiesOf(paths);
+    if (g_enabled && !view.isEmpty())
+        Thread().enqueueFiles(paths, view);
+}
+
+void ReleaseAhead(std::shared_ptr<PictureContent> content)
+{
+    if (g_enabled && g_threadAlive)
+        Thread().release(std::move(content));
+}
+
+void SetReadyHandler(std::function<void()> handler)
+{
+    Thread().setHandler(std::move(handler));
+}
+
+void WaitUntilDecodedAhead()
+{
+    if (g_enabled)
+        Thread().waitUntilIdle();
 }
 
 }  // namespace veltra::imaging

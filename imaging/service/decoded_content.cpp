@@ -1,5 +1,6 @@
 #include "service/decoded_content.h"
 
+#include "formats/jpeg/jpeg_reader.h"
 #include "imaging/logging.h"
 #include "imaging/work_counters.h"
 #include "service/pixel_operations.h"
@@ -46,6 +47,24 @@ std::optional<GpStatus> DecodedContent::makeStoredReduced(int level, QImage* out
         return OutOfMemory;
     *out = std::move(scaled);
     return Ok;
+}
+
+void DecodedContent::wantStandInAt(int eighths)
+{
+    if (m_reader.format != FileFormat::Jpeg || eighths < 1 || eighths >= 8)
+        return;
+    m_standInSource = m_file;
+    m_standInEighths = eighths;
+    wantStandIn();
+}
+
+GpStatus DecodedContent::makeStandIn(QImage* out)
+{
+    const QByteArray file = std::move(m_standInSource);
+    m_standInSource = QByteArray();
+    if (file.isEmpty())
+        return NotImplemented;
+    return DecodeJpegEighths(file, m_standInEighths, out);
 }
 
 }  // namespace veltra::imaging

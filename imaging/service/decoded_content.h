@@ -22,15 +22,24 @@ public:
     {
     }
 
+    // A JPEG shown at a fraction of its size gets a stand-in decoded at `eighths` / 8 of it,
+    // made from its own hold on the file's bytes, so that the decode of the pixels can let go
+    // of theirs at any time.
+    void wantStandInAt(int eighths);
+
 protected:
     GpStatus makeStoredPixels(QImage* out) override;
     std::optional<GpStatus> makeStoredReduced(int level, QImage* out) override;
+    GpStatus makeStandIn(QImage* out) override;
+    void releaseStandInSource() override { m_standInSource = QByteArray(); }
 
 private:
     QByteArray m_file;
     const FormatReader& m_reader;
     FileFacts m_facts;
     FrameHeader m_header;
+    QByteArray m_standInSource;
+    int m_standInEighths = 8;
 };
 
 }  // namespace veltra::imaging

@@ -15,11 +15,23 @@ QColor ColorOf(ARGB color)
     return QColor::fromRgba(static_cast<QRgb>(color));
 }
 
-// Draws the source rectangle of a picture over the target rectangle through a painter: from a
-// shrunk copy when the picture lands much smaller, else from its pixels, filtered.
+// Draws the source rectangle of a picture over the target rectangle through a painter: from its
+// stand-in while its pixels are still being decoded, from a shrunk copy when the picture lands
+// much smaller, else from its pixels, filtered.
 GpStatus PaintPicture(QPainter& painter, GpImage& image, const QRectF& target,
                       const QRectF& source, bool smooth)
 {
+    QRectF standInSource;
+    if (const QImage standIn =
+            smooth ? image.standInCovering(source, painter.transform().mapRect(target), &standInSource)
+                   : QImage();
+        !standIn.isNull()) {
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(target, standIn, standInSource);
+        painter.restore();
+        return Ok;
+    }
     const QImage scaled = smooth ? image.smoothlyScaled(source, painter.transform().mapRect(target))
                                  : QImage();
     if (!scaled.isNull()) {

@@ -1,6 +1,7 @@
 #include "service/gp_image.h"
 
 #include "imaging/orientation.h"
+#include "service/decode_ahead.h"
 
 #include <QPainter>
 
@@ -12,6 +13,26 @@ namespace {
 QSize TurnedSize(QSize stored, RotateFlipType turn)
 {
     return (static_cast<int>(turn) & 1) ? stored.transposed() : stored;
+}
+
+// The source rectangle of a picture of size `whole`, drawn smoothly at `size` from `from`, a
+// copy of the whole picture at some smaller size.
+QImage CopyAtSize(const QImage& from, QSize whole, const QRectF& source, QSize size)
+{
+    const double sx = static_cast<double>(from.width()) / whole.width();
+    const double sy = static_cast<double>(from.height()) / whole.height();
+    const QRectF region(source.x() * sx, source.y() * sy, source.width() * sx,
+                        source.height() * sy);
+    QImage copy(size, QImage::Format_ARGB32_Premultiplied);
+    if (copy.isNull())
+        return QImage();
+    copy.fill(Qt::transparent);
+    QPainter painter(&copy);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), from, region);
+    painter.end();
+    return copy;
 }
 
 }  // namespace
@@ -31,6 +52,14 @@ GpImage::GpImage(QImage pixels, const GUID& rawFormat, PixelFormat pixelFormat,
     : GpImage(std::make_shared<GivenContent>(std::move(pixels)), rawFormat, pixelFormat,
               resolution, std::move(properties))
 {
+}
+
+GpImage::~GpImage()
+{
+    // The last holder of decoded pixels gives them back on the service's thread.
+    m_recording.reset();
+    if (m_content && m_content.use_count() == 1)
+        ReleaseAhead(std::move(m_content));
 }
 
 GpImage* NewMemoryBitmap(QSize size, PixelFormat format)
@@ -129,40 +158,73 @@ void GpImage::endPainting()
     m_painting = false;
 }
 
+bool GpImage::showsStandIn() const
+{
+    return !m_painting && m_content->hasStandIn();
+}
+
+QImage GpImage::standInCovering(const QRectF& source, const QRectF& deviceTarget,
+                                QRectF* standInSource)
+{
+    if (m_painting || m_content->settled())
+        return QImage();
+    const QImage standIn = m_content->standIn(m_contentTurn);
+    const QSize whole = size();
+    if (standIn.isNull() || whole.isEmpty())
+        return QImage();
+    const double sx = static_cast<double>(standIn.width()) / whole.width();
+    const double sy = static_cast<double>(standIn.height()) / whole.height();
+    const QRectF region(source.x() * sx, source.y() * sy, source.width() * sx,
+                        source.height() * sy);
+    // A pixel short is still covered: the target's size is rounded, the scale is not.
+    if (region.width() + 1.0 < deviceTarget.width() || region.height() + 1.0 < deviceTarget.height())
+        return QImage();
+    *standInSource = region;
+    return standIn;
+}
+
 QImage GpImage::smoothlyScaled(const QRectF& source, const QRectF& deviceTarget)
 {
     const QSize size = deviceTarget.size().toSize();
+    if (size.isEmpty() || m_painting)
+        return QImage();
+    const bool settled = m_content->settled();
+    if (m_scaledCopy.content.lock() == m_content && m_scaledCopy.turn == m_contentTurn &&
+        m_scaledCopy.source == source && m_scaledCopy.size == size &&
+        !m_scaledCopy.image.isNull() && (settled || m_scaledCopy.fromStandIn))
+        return m_scaledCopy.image;
+
+    const QSize whole = this->size();
+    // Until the pixels are decoded, a stand-in that covers the target is drawn instead.
+    if (!settled) {
+        const QImage standIn = m_content->standIn(m_contentTurn);
+        const double sx = static_cast<double>(standIn.width()) / whole.width();
+        const double sy = static_cast<double>(standIn.height()) / whole.height();
+        // A pixel short is still covered: the target's size is rounded, the scale is not.
+        const bool covers = !standIn.isNull() && source.width() * sx + 1.0 >= size.width() &&
+                            source.height() * sy + 1.0 >= size.height();
+        if (covers) {
+            QImage copy = CopyAtSize(standIn, whole, source, size);
+            if (!copy.isNull())
+                m_scaledCopy = ScaledCopy{m_content, m_contentTurn, source, size, copy, true};
+            return copy;
+        }
+    }
+
     // Bilinear sampling is fine down to half size; below that it skips source pixels and
     // shimmers, so the copy is drawn from a shrunk one no smaller than it.
     const bool muchSmaller =
         size.width() * 2 < source.width() || size.height() * 2 < source.height();
-    if (!muchSmaller || size.isEmpty() || m_painting)
+    if (!muchSmaller)
         return QImage();
-    if (m_scaledCopy.content.lock() == m_content && m_scaledCopy.turn == m_contentTurn &&
-        m_scaledCopy.source == source && m_scaledCopy.size == size && !m_scaledCopy.image.isNull())
-        return m_scaledCopy.image;
-
     const double scale = std::min(size.width() / source.width(), size.height() / source.height());
     const int level = std::max(0, static_cast<int>(std::floor(std::log2(1.0 / scale))));
     QImage shrunk;
     if (reduced(level, &shrunk) != Ok)
         return QImage();
-    const QSize whole = this->size();
-    const double sx = static_cast<double>(shrunk.width()) / whole.width();
-    const double sy = static_cast<double>(shrunk.height()) / whole.height();
-    const QRectF from(source.x() * sx, source.y() * sy, source.width() * sx, source.height() * sy);
-
-    QImage copy(size, QImage::Format_ARGB32_Premultiplied);
-    if (copy.isNull())
-        return QImage();
-    copy.fill(Qt::transparent);
-    QPainter painter(&copy);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), shrunk, from);
-    painter.end();
-
-    m_scaledCopy = ScaledCopy{m_content, m_contentTurn, source, size, copy};
+    QImage copy = CopyAtSize(shrunk, whole, source, size);
+    if (!copy.isNull())
+        m_scaledCopy = ScaledCopy{m_content, m_contentTurn, source, size, copy, false};
     return copy;
 }
 

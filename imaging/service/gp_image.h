@@ -24,6 +24,9 @@ public:
     // A picture with these pixels, as if decoded from a file of that format.
     GpImage(QImage pixels, const GUID& rawFormat, PixelFormat pixelFormat,
             Resolution resolution = {}, PropertySet properties = {});
+    ~GpImage();
+    GpImage(const GpImage&) = delete;
+    GpImage& operator=(const GpImage&) = delete;
 
     // The size after every turn applied.
     QSize size() const;
@@ -70,7 +73,16 @@ public:
     // For drawing a large picture much smaller: a copy of `source` at the size `deviceTarget`
     // takes on the device, made from the nearest shrunk copy and kept while the pixels and the
     // request stay the same. Null when plain bilinear drawing looks as good, or on failure.
+    // Until the pixels are decoded, a stand-in that covers the target serves instead, whatever
+    // the size.
     QImage smoothlyScaled(const QRectF& source, const QRectF& deviceTarget);
+    // While the pixels are not decoded: the stand-in itself, when it covers the source
+    // rectangle drawn at the device size, with that rectangle in its own pixels. Drawn where
+    // it lands, it spares a window the copy smoothlyScaled() makes. Null otherwise.
+    QImage standInCovering(const QRectF& source, const QRectF& deviceTarget,
+                           QRectF* standInSource);
+    // Whether drawing now would draw the stand-in (see PictureContent::standIn).
+    bool showsStandIn() const;
 
 private:
     struct ScaledCopy {
@@ -79,6 +91,7 @@ private:
         QRectF source;
         QSize size;
         QImage image;
+        bool fromStandIn = false;
     };
 
     std::shared_ptr<PictureContent> m_content;

@@ -11,6 +11,7 @@
 #include "service/gp_image.h"
 #include "service/library_messages.h"
 #include "service/regular_file.h"
+#include "service/view_copies.h"
 
 #include <QImageReader>
 
@@ -49,6 +50,9 @@ LoadFailureReason RefusalReason(const FormatReader& reader, const FrameHeader& h
     return LoadFailureReason::DamagedHeader;
 }
 
+GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOptions& options,
+                       GpBitmap** bitmap, LoadFailure* failure);
+
 }  // namespace
 
 GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* /*output*/)
@@ -73,6 +77,18 @@ GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap)
 
 GpStatus LoadBitmapFromFile(const QString& filename, GpBitmap** bitmap, LoadFailure* failure)
 {
+    return CreateBitmapFromFileWithOptions(filename, LoadOptions{}, bitmap, failure);
+}
+
+GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* failure)
+{
+    return LoadFromBytes(std::move(bytes), QString(),
+                         LoadOptions{.decodeAhead = false, .viewSize = QSize()}, bitmap, failure);
+}
+
+GpStatus CreateBitmapFromFileWithOptions(const QString& filename, const LoadOptions& options,
+                                         GpBitmap** bitmap, LoadFailure* failure)
+{
     if (!bitmap)
         return InvalidParameter;
     *bitmap = nullptr;
@@ -91,10 +107,14 @@ GpStatus LoadBitmapFromFile(const QString& filename, GpBitmap** bitmap, LoadFail
         failure->reason = LoadFailureReason::OutOfMemory;
         return OutOfMemory;
     }
-    return LoadBitmapFromBytes(std::move(bytes), bitmap, failure);
+    return LoadFromBytes(std::move(bytes), filename, options, bitmap, failure);
 }
 
-GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* failure)
+namespace {
+
+// Every load: the facts at once, the pixels when first needed or ahead, as the options say.
+GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOptions& options,
+                       GpBitmap** bitmap, LoadFailure* failure)
 {
     if (!bitmap)
         return InvalidParameter;
@@ -140,12 +160,19 @@ GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* f
         const QByteArray contentFormat(header.kind ? header.kind->name : reader.mainKind().name);
         const RotateFlipType containerTurn = facts.containerTurn;
         std::shared_ptr<PictureContent> content;
-        if (!header.pixels.isNull())
+        if (!header.pixels.isNull()) {
             content = std::make_shared<GivenContent>(std::move(header.pixels));
-        else
-            content = std::make_shared<DecodedContent>(std::move(bytes), reader, std::move(facts),
-                                                       std::move(header));
-        DecodeAhead(content);
+        } else {
+            const QSize stored = header.size;
+            auto decoded = std::make_shared<DecodedContent>(std::move(bytes), reader,
+                                                            std::move(facts), std::move(header));
+            // A stand-in only while the service's thread decodes the pixels to replace it.
+            if (options.decodeAhead && DecodesAhead() && !options.viewSize.isEmpty())
+                PrepareStandIn(*decoded, filename, stored, properties, options.viewSize);
+            content = std::move(decoded);
+        }
+        if (options.decodeAhead)
+            DecodeAhead(content);
         *bitmap = new GpImage(std::move(content), rawFormat, pixelFormat, resolution,
                               std::move(properties));
         (*bitmap)->setContentFormat(contentFormat);
@@ -158,6 +185,8 @@ GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* f
         return OutOfMemory;
     }
 }
+
+}  // namespace
 
 GpStatus GdipDisposeImage(GpImage* image)
 {

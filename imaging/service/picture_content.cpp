@@ -33,20 +33,116 @@ GpStatus PictureContent::reduced(int level, RotateFlipType turn, QImage* out)
     }
 }
 
-void PictureContent::prepare(int smallestSide)
+bool PictureContent::prepare(int smallestSide)
 {
+    // The stand-in first: it is what a window waits for.
+    {
+        std::unique_lock standInLock(m_standInMutex);
+        if (m_standInState == StandInState::Wanted && !settled())
+            makeOrAwaitStandIn(standInLock);
+    }
     const std::lock_guard lock(m_mutex);
-    QImage level;
+    m_preparing = true;
     try {
-        if (pixelsLocked(RotateNoneFlipNone, &level) != Ok)
-            return;
-        for (int index = 1; level.width() > smallestSide && level.height() > smallestSide;
-             ++index) {
-            if (reducedLocked(index, RotateNoneFlipNone, &level) != Ok)
-                return;
+        QImage level;
+        if (pixelsLocked(RotateNoneFlipNone, &level) == Ok) {
+            for (int index = 1; level.width() > smallestSide && level.height() > smallestSide;
+                 ++index) {
+                if (reducedLocked(index, RotateNoneFlipNone, &level) != Ok)
+                    break;
+            }
         }
     } catch (const std::bad_alloc&) {
         // Whatever was not made ahead is made when it is needed, or fails then.
+    }
+    m_preparing = false;
+    settle();
+    const std::lock_guard standInLock(m_standInMutex);
+    return m_standInShown;
+}
+
+void PictureContent::wantStandIn()
+{
+    const std::lock_guard lock(m_standInMutex);
+    if (m_standInState == StandInState::None && !settled())
+        m_standInState = StandInState::Wanted;
+}
+
+void PictureContent::giveStandIn(QImage standIn)
+{
+    const std::lock_guard lock(m_standInMutex);
+    if (settled() || standIn.isNull() || m_standInState == StandInState::Making)
+        return;
+    if (m_standInState == StandInState::Wanted)
+        releaseStandInSource();
+    m_standIn = std::move(standIn);
+    m_standInState = StandInState::Ready;
+}
+
+QImage PictureContent::standIn(RotateFlipType turn)
+{
+    if (settled())
+        return QImage();
+    std::unique_lock lock(m_standInMutex);
+    makeOrAwaitStandIn(lock);
+    if (m_standInState != StandInState::Ready || settled())
+        return QImage();
+    m_standInShown = true;
+    if (turn == RotateNoneFlipNone)
+        return m_standIn;
+    if (m_turnedStandIn && m_turnedStandIn->first == turn)
+        return m_turnedStandIn->second;
+    QImage turned = Turned(m_standIn, turn);
+    if (!turned.isNull())
+        m_turnedStandIn.emplace(turn, turned);
+    return turned;
+}
+
+bool PictureContent::hasStandIn()
+{
+    if (settled())
+        return false;
+    const std::lock_guard lock(m_standInMutex);
+    return m_standInState != StandInState::None;
+}
+
+void PictureContent::makeOrAwaitStandIn(std::unique_lock<std::mutex>& lock)
+{
+    if (m_standInState == StandInState::Making) {
+        m_standInMade.wait(lock, [this] { return m_standInState != StandInState::Making; });
+        return;
+    }
+    if (m_standInState != StandInState::Wanted)
+        return;
+    // Made without the lock, so that whoever else wants it waits for this one instead of
+    // making another.
+    m_standInState = StandInState::Making;
+    lock.unlock();
+    QImage made;
+    GpStatus status = OutOfMemory;
+    try {
+        status = makeStandIn(&made);
+    } catch (const std::bad_alloc&) {
+        made = QImage();
+    }
+    lock.lock();
+    const bool usable = status == Ok && !made.isNull() && !settled();
+    m_standIn = usable ? std::move(made) : QImage();
+    m_standInState = usable ? StandInState::Ready : StandInState::None;
+    m_standInMade.notify_all();
+}
+
+void PictureContent::settle()
+{
+    m_settled.store(true, std::memory_order_release);
+    const std::lock_guard lock(m_standInMutex);
+    // One being made is dropped by its maker, who sees the pixels settled.
+    if (m_standInState == StandInState::Wanted)
+        releaseStandInSource();
+    if (m_standInState != StandInState::Making) {
+        m_standInState = StandInState::None;
+        m_standIn = QImage();
+        m_turnedStandIn.reset();
     }
 }
 
@@ -88,8 +184,11 @@ GpStatus PictureContent::pixelsLocked(RotateFlipType turn, QImage* out)
         const GpStatus status = makeStoredPixels(&base);
         if (status != Ok || base.isNull()) {
             m_failure = status != Ok ? status : OutOfMemory;
+            settle();
             return *m_failure;
         }
+        if (!m_preparing)
+            settle();
     }
     QImage result = baseTurn == turn ? base : Turned(base, TurnBetween(baseTurn, turn));
     if (result.isNull())

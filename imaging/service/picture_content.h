@@ -14,6 +14,8 @@
 #include <QImage>
 #include <QSize>
 
+#include <atomic>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -37,13 +39,35 @@ public:
     // turned by `turn`.
     GpStatus reduced(int level, RotateFlipType turn, QImage* out);
 
-    // Makes the pixels and the shrunk copies down to `smallestSide` ahead of their use.
-    void prepare(int smallestSide);
+    // Makes the pixels and the shrunk copies down to `smallestSide` ahead of their use (first
+    // the stand-in below, when one is wanted and not made yet). True when a stand-in was
+    // there to be drawn meanwhile, so that what shows it can draw again from the pixels.
+    bool prepare(int smallestSide);
     // True when the full-resolution pixels in this orientation are made already.
     bool hasPixels(RotateFlipType turn);
     // Whether the pixels can be had: decodes them when they are not yet, so that whatever
     // draws this content learns of a failure at once. A recording asks what it draws.
     virtual GpStatus availability();
+
+    // A stand-in: a copy of the whole picture about the size a window shows it, decoded far
+    // faster than the pixels and drawn instead of them until they are made. It never serves
+    // once the pixels are there, and is let go then.
+    //
+    // Asks for one to be made by makeStandIn(), by whoever needs it first: the service's
+    // thread ahead, or a drawing.
+    void wantStandIn();
+    // One made elsewhere (decoded ahead from the file before it was opened), in the stored
+    // orientation.
+    void giveStandIn(QImage standIn);
+    // The stand-in turned by `turn`, while the pixels are not made yet: made here when it is
+    // wanted and nobody has started, waited for when someone is making it. Null when there is
+    // none; then the pixels are the only way.
+    QImage standIn(RotateFlipType turn);
+    // True once the pixels (and, when made ahead, their shrunk copies) are made, or have
+    // failed: nothing needs a stand-in any more.
+    bool settled() const { return m_settled.load(std::memory_order_acquire); }
+    // Whether a stand-in is there, or wanted, to be drawn until the pixels are made.
+    bool hasStandIn();
 
 protected:
     // The stored pixels, made once.
@@ -54,11 +78,20 @@ protected:
     {
         return std::nullopt;
     }
+    // The stand-in in stored orientation; non-Ok when this content cannot make one.
+    virtual GpStatus makeStandIn(QImage* /*out*/) { return NotImplemented; }
+    // What makeStandIn() would have read is not needed any more.
+    virtual void releaseStandInSource() {}
 
 private:
+    enum class StandInState { None, Wanted, Making, Ready };
     GpStatus pixelsLocked(RotateFlipType turn, QImage* out);
     GpStatus reducedLocked(int level, RotateFlipType turn, QImage* out);
     void keepReduced(int level, RotateFlipType turn, const QImage& image);
+    // With the stand-in's lock held: makes the wanted stand-in, or waits for its maker.
+    void makeOrAwaitStandIn(std::unique_lock<std::mutex>& lock);
+    // The pixels are made or have failed: the stand-in is let go.
+    void settle();
 
     const QSize m_storedSize;
     std::recursive_mutex m_mutex;
@@ -67,6 +100,18 @@ private:
     // picture would double what it costs to hold.
     std::optional<std::pair<RotateFlipType, QImage>> m_full;
     std::map<std::pair<int, RotateFlipType>, QImage> m_reduced;
+    // Set once the pixels are made outside prepare(), or when prepare() is done.
+    std::atomic<bool> m_settled{false};
+    bool m_preparing = false;
+
+    // The stand-in has a lock of its own: a drawing reaches it while the service's thread
+    // holds the other one for the whole decode.
+    std::mutex m_standInMutex;
+    std::condition_variable m_standInMade;
+    StandInState m_standInState = StandInState::None;
+    QImage m_standIn;
+    std::optional<std::pair<RotateFlipType, QImage>> m_turnedStandIn;
+    bool m_standInShown = false;
 };
 
 // Pixels given whole: a picture made for a test, or pixels a drawing context painted into.

@@ -1,6 +1,7 @@
 #include "service/pixel_operations.h"
 
 #include "imaging/orientation.h"
+#include "util/pixel_memory.h"
 
 #include <QTransform>
 
@@ -53,7 +54,7 @@ QImage HalvedByBox(const QImage& source)
         return QImage();
     const int width = premultiplied.width();
     const int height = premultiplied.height();
-    QImage halved((width + 1) / 2, (height + 1) / 2, premultiplied.format());
+    QImage halved = NewLargeImage(QSize((width + 1) / 2, (height + 1) / 2), premultiplied.format());
     if (halved.isNull())
         return QImage();
 

@@ -1,6 +1,7 @@
 #include "service/recorded_content.h"
 
 #include "service/pixel_operations.h"
+#include "util/pixel_memory.h"
 
 #include <QBrush>
 #include <QPainter>
@@ -152,11 +153,11 @@ GpStatus OperationPainter::prepare(const std::vector<DrawingOperation>& operatio
     // A surface painted opaque first needs no alpha, and can go to an encoder as it is.
     m_format = StartsOpaque(operations, size) ? QImage::Format_RGB32
                                               : QImage::Format_ARGB32_Premultiplied;
-    m_canvas = QImage(canvasSize, m_format);
+    // Fresh memory that is cleared already: transparent, and what an opaque surface's first
+    // fill covers anyway.
+    m_canvas = NewLargeImage(canvasSize, m_format);
     if (m_canvas.isNull())
         return OutOfMemory;
-    if (m_format != QImage::Format_RGB32)
-        m_canvas.fill(Qt::transparent);
     m_scaleX = static_cast<double>(canvasSize.width()) / size.width();
     m_scaleY = static_cast<double>(canvasSize.height()) / size.height();
 

@@ -77,4 +77,24 @@ PrefaultAhead::~PrefaultAhead()
         m_thread.join();
 }
 
+QImage NewLargeImage(QSize size, QImage::Format format)
+{
+    if (size.isEmpty())
+        return QImage();
+    // Rows start on four-byte boundaries, as QImage requires of memory it is given.
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const qsizetype bytesPerLine = ((qsizetype(size.width()) * depth + 31) / 32) * 4;
+    const std::uint64_t bytes = std::uint64_t(bytesPerLine) * std::uint64_t(size.height());
+    if (bytes < kHugePageBytes) {
+        QImage small(size, format);
+        if (!small.isNull())
+            small.fill(0);
+        return small;
+    }
+    PixelMapping memory(bytes);
+    if (!memory.isValid())
+        return QImage();
+    return memory.TakeAsImage(size.width(), size.height(), bytesPerLine, format);
+}
+
 }  // namespace veltra::imaging

@@ -1,11 +1,13 @@
 #pragma once
 
-// Memory for a large decoded picture: one anonymous mapping in huge pages, and a thread that
-// has the kernel clear its pages ahead of the decoder that writes them.
+// Memory for the pixels of a large picture: one anonymous mapping in huge pages, and a thread
+// that has the kernel clear its pages ahead of the decoder that writes them. Decoded photos,
+// their turned and shrunk copies and the canvas an export is drawn on all live in such memory.
 
 #include <QImage>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <thread>
 
@@ -52,5 +54,9 @@ private:
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
+
+// A picture of that size and format with every byte zero, in such memory when it is large
+// (a small one takes ordinary memory); null when the memory is refused.
+QImage NewLargeImage(QSize size, QImage::Format format);
 
 }  // namespace veltra::imaging

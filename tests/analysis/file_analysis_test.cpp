@@ -33,7 +33,7 @@ QString Fixture(const QString& name)
     return QStringLiteral(VELTRA_FIXTURES_DIR "/") + name;
 }
 
-FileAnalysis AnalyseAt(const QString& path, Language language = Language::English)
+FileAnalysis AnalyseAt(const QString& path)
 {
     imaging::GpBitmap* bitmap = nullptr;
     if (imaging::GdipCreateBitmapFromFile(path, &bitmap) != imaging::Ok)
@@ -44,13 +44,13 @@ FileAnalysis AnalyseAt(const QString& path, Language language = Language::Englis
     imaging::FileStructure structure;
     if (!facts || imaging::ReadFileStructure(path, &structure) != imaging::Ok)
         return {};
-    return AnalyseFile(path, bitmap, *facts, structure, language);
+    return AnalyseFile(path, bitmap, *facts, structure);
 }
 
 // The finding's data with its text, or an empty object when there is no such finding.
 QJsonObject FindingOf(const FileAnalysis& analysis, Topic topic, const char* key)
 {
-    return AnalysisJson(analysis)[TopicName(topic)][QLatin1String(key)].toObject();
+    return AnalysisJson(analysis, Language::English)[TopicName(topic)][QLatin1String(key)].toObject();
 }
 
 // A JPEG's bytes with segments put right after its SOI marker.
@@ -208,8 +208,7 @@ TEST(FileAnalysis, ProvenanceAsTheFileDeclaresIt)
     EXPECT_EQ(FindingOf(analysis, Topic::Provenance, "creator_tool")[u"creator_tool"].toString(),
               QStringLiteral("Image Maker 3"));
     // The same in Chinese.
-    const FileAnalysis chinese = AnalyseAt(jpeg, Language::Chinese);
-    EXPECT_TRUE(AnalysisText(chinese, Language::Chinese).contains(u"按文件自己的声明，由 AI 生成"));
+    EXPECT_TRUE(AnalysisText(analysis, Language::Chinese).contains(u"按文件自己的声明，由 AI 生成"));
 
     const QString png = test::WriteBytes(
         directory, QStringLiteral("credentials.png"),
@@ -258,7 +257,7 @@ TEST(FileAnalysis, CameraFilesAgreeWithExiftool)
     for (const QJsonValue& expected : reference) {
         const QString path = expected[u"SourceFile"].toString();
         SCOPED_TRACE(path.toStdString());
-        const QJsonObject findings = AnalysisJson(AnalyseAt(path));
+        const QJsonObject findings = AnalysisJson(AnalyseAt(path), Language::English);
         EXPECT_EQ(findings[u"name"][u"extension"][u"content_format"].toString().toUpper(),
                   expected[u"FileType"].toString());
         // Every camera JPEG's end is found.

@@ -52,6 +52,8 @@ public:
     std::deque<std::optional<QString>> watermarkReplies;
     std::deque<std::optional<QString>> exportReplies;
     std::deque<std::optional<QString>> openReplies;
+    std::deque<std::optional<QString>> jsonReplies;
+    std::vector<QString> jsonSuggestions;
 
     void ShowMessage(const QString& text, Icon icon) override
     {
@@ -66,6 +68,11 @@ public:
     std::optional<QString> ChooseWatermarkFile() override { return test::NextReply(watermarkReplies); }
     std::optional<QString> ChooseExportFile() override { return test::NextReply(exportReplies); }
     std::optional<QString> ChooseFileToOpen() override { return test::NextReply(openReplies); }
+    std::optional<QString> ChooseJsonFile(const QString& suggested) override
+    {
+        jsonSuggestions.push_back(suggested);
+        return test::NextReply(jsonReplies);
+    }
 };
 
 // Points the user's settings at a directory of the test's own for as long as it lives, so

@@ -110,7 +110,8 @@ TEST_F(MainFrameTest, MenuBarHoldsTheThreeMenusEntryByEntry)
           {"最近的文件", 57616},
           {nullptr, 0},
           {"退出(&X)", 57665}}},
-        {QStringLiteral("视图(&V)"), {{"工具栏(&T)", 59392}, {"状态栏(&S)", 59393}}},
+        {QStringLiteral("视图(&V)"),
+         {{"工具栏(&T)", 59392}, {"状态栏(&S)", 59393}, {"信息面板(&I)", 32800}}},
         {QStringLiteral("帮助(&H)"), {{"关于 Veltra(&A)...", 57664}}},
     };
 
@@ -150,9 +151,11 @@ TEST_F(MainFrameTest, MenuStatesFollowTheirHandlers)
         EXPECT_FALSE(entry->isChecked());
     }
     EXPECT_TRUE(MenuAction(2, QStringLiteral("关于 Veltra(&A)..."))->isEnabled());
-    // Both bars are visible at the start, so both View entries carry a check mark.
+    // Both bars are visible at the start, so both View entries carry a check mark; the
+    // information panel is hidden at the first start.
     EXPECT_TRUE(MenuAction(1, QStringLiteral("工具栏(&T)"))->isChecked());
     EXPECT_TRUE(MenuAction(1, QStringLiteral("状态栏(&S)"))->isChecked());
+    EXPECT_FALSE(MenuAction(1, QStringLiteral("信息面板(&I)"))->isChecked());
 }
 
 TEST_F(MainFrameTest, ViewMenuHidesAndShowsEachBarWithItsCheckMark)
@@ -262,6 +265,12 @@ TEST_F(MainFrameTest, AcceleratorTableInOrder)
         {Qt::ALT | Qt::Key_Backspace, 57643},   {Qt::SHIFT | Qt::Key_Delete, 57635},
         {Qt::CTRL | Qt::Key_Insert, 57634},     {Qt::SHIFT | Qt::Key_Insert, 57637},
         {QKeyCombination(Qt::Key_F6), 57680},   {Qt::SHIFT | Qt::Key_F6, 57681},
+        // The information panel, then the steps through the folder.
+        {QKeyCombination(Qt::Key_F9), 32800},
+        {QKeyCombination(Qt::Key_Right), 32801}, {QKeyCombination(Qt::Key_PageDown), 32801},
+        {QKeyCombination(Qt::Key_Space), 32801}, {QKeyCombination(Qt::Key_Left), 32802},
+        {QKeyCombination(Qt::Key_PageUp), 32802}, {QKeyCombination(Qt::Key_Backspace), 32802},
+        {QKeyCombination(Qt::Key_Home), 32803},  {QKeyCombination(Qt::Key_End), 32804},
     };
     const QList<QAction*> accelerators = m_frame->actions();
     ASSERT_EQ(accelerators.size(), static_cast<qsizetype>(expected.size()));

@@ -1,7 +1,9 @@
 // The JPEG export: what the file holds, where it goes, and what the user is told.
 
 #include "document/document_test_support.h"
+#include "analysis/jpeg_quality.h"
 #include "document/export_path.h"
+#include "imaging/file_structure.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -86,6 +88,62 @@ TEST_F(JpegExportTest, PictureSizeWithoutReportAndNoRepaint)
             ASSERT_TRUE(Near(saved.pixel(x, y), qRgb(0, 255, 0))) << x << "," << y;
     EXPECT_EQ(repaints.count, 0);
     EXPECT_EQ(Listing(dir.path()), (QStringList{"out.jpg", "source.png"}));
+}
+
+// Quality 100 as promised, not merely colours within a few levels: every step of every
+// quantisation table is 1, which the analysis reads back as the standard tables of quality
+// 100, and every component is sampled 1 x 1.
+TEST_F(JpegExportTest, QualityHundredTablesAndFullChroma)
+{
+    OpenPicture(SolidImage(64, 48, Qt::darkCyan));
+    const QString path = dir.filePath(QStringLiteral("out.jpg"));
+    Export(path);
+    imaging::FileStructure structure;
+    ASSERT_EQ(imaging::ReadFileStructure(path, &structure), imaging::Ok);
+    ASSERT_TRUE(structure.frame);
+    ASSERT_EQ(structure.frame->components.size(), 3u);
+    for (const imaging::JpegComponent& component : structure.frame->components) {
+        EXPECT_EQ(component.horizontalSampling, 1);
+        EXPECT_EQ(component.verticalSampling, 1);
+    }
+    ASSERT_EQ(structure.quantisationTables.size(), 2u);
+    for (const imaging::JpegQuantisationTable& stored : structure.quantisationTables) {
+        analysis::QuantisationTable table;
+        std::copy(stored.steps.begin(), stored.steps.end(), table.begin());
+        EXPECT_TRUE(std::all_of(table.begin(), table.end(), [](auto step) { return step == 1; }));
+        const analysis::JpegQualityEstimate estimate = analysis::EstimateJpegQuality(
+            table, stored.id == 0 ? analysis::QuantisationTableKind::Luminance
+                                  : analysis::QuantisationTableKind::Chrominance);
+        EXPECT_TRUE(estimate.standard);
+        EXPECT_EQ(estimate.quality, 100);
+    }
+}
+
+// A photo shown smaller than it is stored is first drawn from a copy decoded at that size;
+// the file saved meanwhile holds its pixels, and the window ends on them too.
+TEST_F(JpegExportTest, AWindowsFirstCopyIsNeverSaved)
+{
+    // Single-pixel squares: whole they alternate black and white, shrunk they are grey.
+    QImage squares(512, 384, QImage::Format_RGB32);
+    for (int y = 0; y < squares.height(); ++y)
+        for (int x = 0; x < squares.width(); ++x)
+            squares.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    const QString photo = WritePicture(dir, QStringLiteral("squares.jpg"), squares, "jpeg");
+    doc.SetViewSize(QSize(128, 96));
+    ASSERT_TRUE(doc.OnOpenDocument(photo));
+    Paint(doc, QSize(128, 96));
+    const QString path = dir.filePath(QStringLiteral("out.jpg"));
+    Export(path);
+    const QImage saved = ReadJpeg(path);
+    ASSERT_EQ(saved.size(), QSize(512, 384));
+    int alternations = 0;
+    for (int x = 1; x < saved.width(); ++x)
+        alternations += std::abs(qGray(saved.pixel(x, 100)) - qGray(saved.pixel(x - 1, 100))) > 128;
+    EXPECT_GT(alternations, saved.width() * 9 / 10);
+    ASSERT_EQ(imaging::WaitForDecodeAhead(), imaging::Ok);
+    bool standIn = true;
+    imaging::GetImageShownFromStandIn(doc.image(), &standIn);
+    EXPECT_FALSE(standIn);
 }
 
 TEST_F(JpegExportTest, TransparencyTakesTheBackgroundAsItWasWhenTheCommandStarted)

@@ -30,26 +30,7 @@ TEST(JpegEncoderIdentifiers, MatchThePlatformsValues)
     EXPECT_EQ(EncoderQuality, GuidFromText("{1d5be4b5-fa4a-452d-9cdd-5db35105e7eb}"));
 }
 
-// Quality 100, given as the callers give it.
-class QualityParameters {
-public:
-    explicit QualityParameters(std::uint32_t quality) : m_quality(quality)
-    {
-        m_parameters.Count = 1;
-        m_parameters.Parameter[0].Guid = EncoderQuality;
-        m_parameters.Parameter[0].NumberOfValues = 1;
-        m_parameters.Parameter[0].Type = EncoderParameterValueTypeLong;
-        m_parameters.Parameter[0].Value = &m_quality;
-    }
-    QualityParameters(const QualityParameters&) = delete;
-    QualityParameters& operator=(const QualityParameters&) = delete;
-
-    const EncoderParameters* get() const { return &m_parameters; }
-
-private:
-    std::uint32_t m_quality;
-    EncoderParameters m_parameters;
-};
+using test_support::QualityParameters;
 
 // A smooth, opaque picture: red rises to the right, green downwards, blue across both.
 ImagePtr Gradient(int width, int height)

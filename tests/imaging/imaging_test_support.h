@@ -53,6 +53,27 @@ inline void PrintTo(const GUID& format, std::ostream* os)
 
 namespace veltra::imaging::test_support {
 
+// The encoder's quality, given as the callers give it.
+class QualityParameters {
+public:
+    explicit QualityParameters(std::uint32_t quality) : m_quality(quality)
+    {
+        m_parameters.Count = 1;
+        m_parameters.Parameter[0].Guid = EncoderQuality;
+        m_parameters.Parameter[0].NumberOfValues = 1;
+        m_parameters.Parameter[0].Type = EncoderParameterValueTypeLong;
+        m_parameters.Parameter[0].Value = &m_quality;
+    }
+    QualityParameters(const QualityParameters&) = delete;
+    QualityParameters& operator=(const QualityParameters&) = delete;
+
+    const EncoderParameters* get() const { return &m_parameters; }
+
+private:
+    std::uint32_t m_quality;
+    EncoderParameters m_parameters;
+};
+
 // The items a format's reader lists for the bytes, read as that format whatever they are.
 inline PropertyRecords ItemsOf(QByteArrayView file, FileFormat format)
 {

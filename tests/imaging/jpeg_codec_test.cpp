@@ -128,28 +128,38 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ScaledRow {
     const char* file;
+    int numerator;
     int denominator;
 };
 
+// libjpeg's scaled decodes, 1/2 to 1/8 and any number of eighths, give what djpeg gives.
 class ScaledDecodeLikeDjpeg : public ::testing::TestWithParam<ScaledRow> {};
 
 TEST_P(ScaledDecodeLikeDjpeg, SamePixels)
 {
     const QByteArray bytes = ReadFile(TestFile(GetParam().file));
     const QImage expected = QImage::fromData(RunTool(
-        "djpeg", {QStringLiteral("-scale"), QStringLiteral("1/%1").arg(GetParam().denominator)},
+        "djpeg",
+        {QStringLiteral("-scale"),
+         QStringLiteral("%1/%2").arg(GetParam().numerator).arg(GetParam().denominator)},
         bytes));
     ASSERT_FALSE(expected.isNull());
     QImage decoded;
-    ASSERT_EQ(DecodeJpeg(bytes, &decoded, {.scaleDenominator = GetParam().denominator}), Ok);
+    ASSERT_EQ(DecodeJpeg(bytes, &decoded,
+                         {.scaleNumerator = GetParam().numerator,
+                          .scaleDenominator = GetParam().denominator}),
+              Ok);
     EXPECT_TRUE(SamePixels(decoded, expected.convertToFormat(decoded.format())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ScaledDecodeLikeDjpeg,
-                         ::testing::Values(ScaledRow{"jpg/orientation/landscape_1.jpg", 4},
-                                           ScaledRow{"jpg/gps/DSCN0010.jpg", 8},
-                                           ScaledRow{"jpeg_progressive_4_2_0.jpg", 2},
-                                           ScaledRow{"jpeg_progressive_1_component.jpg", 8}));
+                         ::testing::Values(ScaledRow{"jpg/orientation/landscape_1.jpg", 1, 4},
+                                           ScaledRow{"jpg/gps/DSCN0010.jpg", 1, 8},
+                                           ScaledRow{"jpeg_progressive_4_2_0.jpg", 1, 2},
+                                           ScaledRow{"jpeg_progressive_1_component.jpg", 1, 8},
+                                           ScaledRow{"jpg/gps/DSCN0010.jpg", 3, 8},
+                                           ScaledRow{"jpeg_progressive_4_2_0.jpg", 5, 8},
+                                           ScaledRow{"jpg/orientation/landscape_6.jpg", 7, 8}));
 
 // The progressive fixture with its second scan asking for coefficients 5 to 2, backwards:
 // libjpeg stops there, after the header was read and the pixel memory taken.
@@ -199,7 +209,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The coefficients alone (5 x 6 blocks of 128 bytes) need more, whatever the scale.
         StatusRow{"coefficients_over_the_limit", kGreyProgressive,
                    {.maxWorkingBytes = 3839, .scaleDenominator = 8}, OutOfMemory},
-        StatusRow{"scale_one_third", kGreyProgressive, {.scaleDenominator = 3}, InvalidParameter}),
+        StatusRow{"scale_one_third", kGreyProgressive, {.scaleDenominator = 3}, InvalidParameter},
+        StatusRow{"scale_three_quarters", kGreyProgressive,
+                  {.scaleNumerator = 3, .scaleDenominator = 4}, InvalidParameter}),
     [](const auto& info) { return std::string(info.param.name); });
 
 std::vector<QString> g_libraryMessages;

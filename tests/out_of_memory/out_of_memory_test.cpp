@@ -1,7 +1,8 @@
 // Memory refused in the middle of the work: the file fails cleanly, the others go on, and the
-// window keeps its document. The refusals are injected by this program's own malloc and
-// realloc, which hand every request to the C library except, while armed, those of at least a
-// given size: what a large picture or report would need, never what the test itself does.
+// window keeps its document. The refusals are injected by this program's own malloc, realloc
+// and mmap (large pictures live in mappings of their own), which hand every request to the C
+// library except, while armed, those of at least a given size: what a large picture or report
+// would need, never what the test itself does.
 
 #include "cli/info_command.h"
 #include "document/document_test_support.h"
@@ -11,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -47,6 +51,20 @@ void* realloc(void* pointer, std::size_t size)
     if (refuseFrom != 0 && size >= refuseFrom)
         return nullptr;
     return __libc_realloc(pointer, size);
+}
+
+void* __mmap(void* address, std::size_t length, int protection, int flags, int descriptor,
+             off_t offset);
+
+void* mmap(void* address, std::size_t length, int protection, int flags, int descriptor,
+           off_t offset)
+{
+    const std::size_t refuseFrom = g_refuseFrom.load(std::memory_order_relaxed);
+    if (refuseFrom != 0 && length >= refuseFrom && (flags & MAP_ANONYMOUS)) {
+        errno = ENOMEM;
+        return MAP_FAILED;
+    }
+    return __mmap(address, length, protection, flags, descriptor, offset);
 }
 }
 #endif

@@ -7,18 +7,12 @@
 // a store that is present proves nothing by itself; it is a lead, not a verdict.
 
 #include <QByteArrayView>
-#include <QLatin1StringView>
 #include <QString>
 
 #include <span>
 #include <vector>
 
 namespace veltra::analysis {
-
-// Says so to the user, wherever a store's contents are shown.
-inline constexpr QLatin1StringView kC2paNotValidated(
-    "read without validation: the signature, the certificates and the hashes that bind the "
-    "manifest to the picture were not checked");
 
 struct C2paGeneratorInfo {
     QString name;
@@ -27,7 +21,7 @@ struct C2paGeneratorInfo {
 
 struct C2paManifestSummary {
     bool present = false;  // a JUMBF superbox labelled "c2pa" was found
-    bool validated = false; // always false: see kC2paNotValidated
+    bool validated = false; // always false: nothing is checked, and the finding says so
     int manifestCount = 0;
     // The active manifest is the last one in the store.
     QString activeManifestLabel;  // "urn:uuid:..." or "urn:c2pa:..."

@@ -6,6 +6,7 @@
 // its facts agree with one another. Each finding states a fact and, where it matters, what
 // it suggests, never more than the bytes support.
 
+#include "analysis/finding_kinds.h"
 #include "imaging/file_structure.h"
 #include "info/image_facts.h"
 
@@ -20,16 +21,18 @@ class GpImage;
 
 namespace veltra::analysis {
 
-enum class Language { Chinese, English };
-
-// The groups findings come in, in the order they are shown.
-enum class Topic { Name, TrailingData, Embedded, JpegCoding, Provenance, Colour, Consistency };
-
+// One finding: its kind (group, key, sentence and weight come from the kinds' table), the
+// values its sentence names, and the same facts as values for scripts. It is the same in every
+// language; only its text is written in one.
 struct Finding {
-    Topic topic = Topic::Name;
-    QString key;       // what the finding is about, as a machine name: "extension", "quality"
-    QString text;      // one sentence in the chosen language
-    QJsonObject data;  // the same facts as values, for scripts
+    FindingKind kind = FindingKind::NoExtension;
+    std::vector<Wording> arguments;
+    QJsonObject data;
+
+    Topic topic() const { return TopicOf(kind); }
+    QString key() const { return QString::fromLatin1(RowOf(kind).key); }
+    bool deservesSecondLook() const { return DeservesSecondLook(kind); }
+    QString text(Language language) const;
 };
 
 struct FileAnalysis {
@@ -39,17 +42,25 @@ struct FileAnalysis {
 // The findings on one loaded file. `facts` must have been gathered with the raw values kept;
 // `image` is the picture they describe (its embedded thumbnail is compared with it).
 FileAnalysis AnalyseFile(const QString& path, imaging::GpImage* image,
-                         const info::ImageFacts& facts, const imaging::FileStructure& structure,
-                         Language language);
+                         const info::ImageFacts& facts, const imaging::FileStructure& structure);
 
-// The topic's heading ("名称与内容", "Name and content") and machine name ("name").
-QString TopicHeading(Topic topic, Language language);
-QString TopicName(Topic topic);
+// The findings of one topic, in the order they were made.
+std::vector<const Finding*> FindingsOf(const FileAnalysis& analysis, Topic topic);
 
 // The findings as text lines for the report ("分析：" or "Analysis:", then " 标题：句子").
 QString AnalysisText(const FileAnalysis& analysis, Language language);
 
-// The findings as JSON: { topic: { key: { "text": ..., data... } } }.
-QJsonObject AnalysisJson(const FileAnalysis& analysis);
+// The findings as JSON: { topic: { key: { "text": ..., data... } } }, the texts in that
+// language.
+QJsonObject AnalysisJson(const FileAnalysis& analysis, Language language);
+
+// What veltra-info --analyze prints and the window's panel shows: the report, an empty line,
+// then the findings.
+QString ReportWithAnalysis(const QString& report, const FileAnalysis& analysis, Language language);
+
+// What veltra-info --json --analyze prints for a file and the window's panel exports: the
+// facts with the findings as "analysis".
+QJsonObject FactsWithAnalysisJson(const QString& path, const info::ImageFacts& facts,
+                                  const FileAnalysis& analysis, Language language);
 
 }  // namespace veltra::analysis

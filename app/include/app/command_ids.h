@@ -38,6 +38,14 @@ inline constexpr unsigned AFX_IDW_STATUS_BAR = 59393;
 inline constexpr unsigned ID_VIEW_TOOLBAR = AFX_IDW_TOOLBAR;
 inline constexpr unsigned ID_VIEW_STATUS_BAR = AFX_IDW_STATUS_BAR;
 
+// The application's own commands, beside the framework's: the information panel and the
+// steps through the open file's folder.
+inline constexpr unsigned ID_VIEW_INFO_PANEL = 32800;
+inline constexpr unsigned ID_PICTURE_NEXT = 32801;
+inline constexpr unsigned ID_PICTURE_PREVIOUS = 32802;
+inline constexpr unsigned ID_PICTURE_FIRST = 32803;
+inline constexpr unsigned ID_PICTURE_LAST = 32804;
+
 // One id names the menu, the toolbar, the accelerators, the icon and the document template.
 inline constexpr unsigned IDR_MAINFRAME = 128;
 inline constexpr unsigned IDD_ABOUTBOX = 100;

@@ -20,6 +20,7 @@ public:
     std::optional<QString> ChooseExportFile() override;
     void ShowFrameworkMessage(const QString& text) override;
     std::optional<QString> ChooseFileToOpen() override;
+    std::optional<QString> ChooseJsonFile(const QString& suggested) override;
 
 private:
     QPointer<QWidget> m_owner;

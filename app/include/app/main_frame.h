@@ -7,6 +7,7 @@
 #include "app/command_target.h"
 
 #include <QMainWindow>
+#include <QSize>
 
 #include <map>
 #include <vector>
@@ -16,23 +17,33 @@ class QToolBar;
 
 namespace veltra {
 
+class CInfoPanel;
 class CRecentFileList;
 class CVeltraDoc;
 class CVeltraView;
 class PrinterSettings;
+class ShellPrompts;
 struct LockKeyState;
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
 
 public:
-    // The document, the application and the printer settings outlive the frame.
+    // The document, the application, the printer settings and the prompts outlive the frame.
     CMainFrame(CVeltraDoc& document, CommandTarget& application,
-               PrinterSettings& printerSettings);
+               PrinterSettings& printerSettings, ShellPrompts& prompts);
     ~CMainFrame() override;
 
     CVeltraView* GetActiveView() const { return m_pView; }
     QToolBar* GetToolBar() const { return m_wndToolBar; }
+    CInfoPanel* GetInfoPanel() const { return m_infoPanel; }
+
+    // The view's client size in device pixels, laid out first when the frame has not been
+    // shown yet (a file named on the command line is opened before the frame appears).
+    QSize ViewDeviceSize();
+    // The status bar's place of the open file among its folder's pictures ("3 / 120").
+    void SetFolderPosition(const QString& text);
+    QString FolderPosition() const;
 
     // A command from a menu entry, a button or an accelerator: dropped when its state says
     // it is disabled, otherwise routed frame, view, document, application.
@@ -49,7 +60,8 @@ public:
     QString IndicatorPaneText(unsigned id) const;
     void SetLockKeyState(const LockKeyState& state);
 
-    // The frame's own commands: the bars' visibility and pane switching.
+    // The frame's own commands: the bars' and the panel's visibility, pane switching, and
+    // copying from the panel.
     bool OnCmdMsg(unsigned id) override;
     bool OnUpdateCmdUI(unsigned id, CCmdUI& cmdUI) override;
 
@@ -69,6 +81,11 @@ private:
     void ScheduleUpdateCmdUI();
     void RefreshLockKeys();
     void OnTitleChanged();
+    void CreateInfoPanel(ShellPrompts& prompts);
+    void OnPictureChanged(const QString& path);
+    void ShowInfoPanel(bool shown);
+    bool PanelHasFocus() const;
+    void SwitchPane();
 
     CVeltraDoc& m_document;
     CommandTarget& m_application;
@@ -81,6 +98,8 @@ private:
     // Menu entries and buttons whose state the handlers set.
     std::vector<QAction*> m_commandActions;
     std::map<unsigned, QLabel*> m_indicatorPanes;
+    QLabel* m_positionPane = nullptr;
+    CInfoPanel* m_infoPanel = nullptr;
     bool m_updatePending = false;
 };
 

@@ -21,6 +21,9 @@ public:
     // The framework's open dialog, listing all files under "所有文件(*.*)"; nothing when
     // cancelled.
     virtual std::optional<QString> ChooseFileToOpen() = 0;
+    // The save dialog of the information panel's JSON export, proposing `suggested`, for
+    // "*.json" files; nothing when cancelled.
+    virtual std::optional<QString> ChooseJsonFile(const QString& suggested) = 0;
     // The window the dialogs belong to once the main window exists.
     virtual void SetOwnerWindow(QWidget* /*owner*/) {}
 };

@@ -18,6 +18,7 @@ class QTranslator;
 namespace veltra {
 
 class CCommandLineInfo;
+enum class FolderStep;
 class CMainFrame;
 class CVeltraDoc;
 class ShellPrompts;
@@ -48,6 +49,8 @@ public:
     void OnFilePrintSetup();
     void OnAppExit();
     void OnOpenRecentFile(unsigned id);
+    // Opens the next, previous, first or last picture of the open file's folder.
+    void OnPictureStep(FolderStep step);
 
     // Opens a file into the one document as the framework does: a file that cannot be read
     // gets the framework's message and leaves the document as it was; any other enters the
@@ -69,6 +72,9 @@ private:
     void InstallTranslations();
     void AddToRecentFileList(const QString& path);
     void RecentFileListChanged();
+    // After an open: the file's place in its folder on the status bar, its neighbours decoded
+    // ahead.
+    void FolderPlaceChanged();
 
     ShellPrompts& m_prompts;
     std::unique_ptr<QTranslator> m_translator;

@@ -39,6 +39,9 @@ public:
     // printable area and centred on it.
     void RenderPage(QPainter& painter, QSizeF printableSize);
 
+    // The client rectangle in device pixels, where the document paints.
+    QRect DeviceClientRect() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -46,7 +49,6 @@ private:
     // Hands the painter and the client rectangle, in device pixels, to the document, for the
     // window and for printing alike.
     void OnDraw(QPainter* pDC);
-    QRect DeviceClientRect() const;
     QFont DeviceFont(qreal ratio) const;
 
     CVeltraDoc* m_pDocument;

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QPainter;
@@ -73,6 +74,15 @@ public:
 
     void UpdateAllViews(const QObject* sender);
 
+    // The device size of the view that shows the document, for the loads that follow: a photo
+    // larger than it is shown at once from a copy decoded at that size while its pixels are
+    // decoded (an empty size: unknown).
+    void SetViewSize(QSize deviceSize) { m_viewSize = deviceSize; }
+    QSize viewSize() const { return m_viewSize; }
+    // Why the last load failed, in the words the window shows; empty after a load that
+    // succeeded.
+    QString LoadFailureText() const;
+
     const QString& GetPathName() const { return m_strPathName; }
     // The file's name, or "无标题" without a file.
     QString GetTitle() const;
@@ -89,6 +99,9 @@ public:
 signals:
     void viewsUpdateRequested();
     void titleChanged();
+    // The picture of this file was loaded, or the file failed to load (LoadFailureText says
+    // why); or the picture was closed.
+    void pictureChanged(const QString& filePath);
 
 private:
     // Tests set up states that the commands reach only in several steps through this.
@@ -127,6 +140,8 @@ private:
 
     imaging::ImagePtr m_composed;
     CompositionKey m_composedKey;
+
+    QSize m_viewSize;
 };
 
 }  // namespace veltra

@@ -174,9 +174,12 @@ const DecodedLayout* LayoutFor(J_COLOR_SPACE fileColourSpace)
     return found == kDecodedLayouts.end() ? nullptr : &*found;
 }
 
-bool IsLibjpegScale(int denominator)
+bool IsLibjpegScale(int numerator, int denominator)
 {
-    return denominator == 1 || denominator == 2 || denominator == 4 || denominator == 8;
+    const bool knownDenominator =
+        denominator == 1 || denominator == 2 || denominator == 4 || denominator == 8;
+    return knownDenominator && numerator >= 1 && numerator <= denominator &&
+           (numerator == 1 || denominator == 8);
 }
 
 // CMYK files from Adobe applications store every sample inverted (0 is full ink), and
@@ -264,7 +267,7 @@ GpStatus Decode(QByteArrayView file, QImage* pixels, const JpegDecodeOptions& op
         return UnknownImageFormat;
     }
     info->out_color_space = layout->outputColourSpace;
-    info->scale_num = 1;
+    info->scale_num = static_cast<unsigned>(options.scaleNumerator);
     info->scale_denom = static_cast<unsigned>(options.scaleDenominator);
     if (!CallGuarded(jpeg.errors(), jpeg_calc_output_dimensions, info))
         return jpeg.failure(UnknownImageFormat);
@@ -542,7 +545,7 @@ GpStatus DecodeJpeg(QByteArrayView file, QImage* pixels, const JpegDecodeOptions
     if (!pixels)
         return InvalidParameter;
     *pixels = QImage();
-    if (!IsLibjpegScale(options.scaleDenominator))
+    if (!IsLibjpegScale(options.scaleNumerator, options.scaleDenominator))
         return InvalidParameter;
     // jpeg_mem_src refuses an empty buffer with an error of its own; no bytes are no JPEG.
     if (file.isEmpty())

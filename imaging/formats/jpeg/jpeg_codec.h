@@ -31,8 +31,11 @@ struct JpegDecodeOptions {
     // hostile file can otherwise ask for many gigabytes while its scaled pixels stay small.
     // Beyond this, OutOfMemory. libjpeg always allows itself a few rows of blocks.
     std::uint64_t maxWorkingBytes = std::uint64_t{2} << 30;
-    // 1, 2, 4 or 8: libjpeg's scaled inverse DCT decodes the picture at that fraction of its
-    // size in each direction (rounded up), far cheaper than decoding it whole and shrinking.
+    // libjpeg's scaled inverse DCT decodes the picture at scaleNumerator / scaleDenominator
+    // of its size in each direction (rounded up), far cheaper than decoding it whole and
+    // shrinking: 1 over 1, 2, 4 or 8, or any number of eighths from 1 to 8. Huffman decoding
+    // stays whole at every scale; the inverse transform and the colour conversion shrink.
+    int scaleNumerator = 1;
     int scaleDenominator = 1;
 };
 

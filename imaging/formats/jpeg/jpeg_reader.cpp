@@ -238,6 +238,16 @@ constexpr ContentKind kJpegKinds[]{
 
 }  // namespace
 
+GpStatus DecodeJpegEighths(QByteArrayView file, int eighths, QImage* pixels)
+{
+    JpegDecodeOptions options;
+    options.maxPixelBytes = PixelBudgetFor(file.size());
+    options.maxWorkingBytes = 2 * options.maxPixelBytes;
+    options.scaleNumerator = eighths;
+    options.scaleDenominator = 8;
+    return DecodeJpeg(file, pixels, options);
+}
+
 const FormatReader kJpegFormat{
     .format = FileFormat::Jpeg,
     .rawFormat = ImageFormatJPEG,

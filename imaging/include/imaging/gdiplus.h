@@ -10,7 +10,11 @@
 #include "imaging/property_tags.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class QPainter;
 
@@ -39,6 +43,35 @@ GpStatus CreateBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap);
 GpStatus LoadBitmapFromFile(const QString& filename, GpBitmap** bitmap, LoadFailure* failure);
 GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* failure);
 GpStatus GdipImageForceDecode(GpImage* image);
+
+// Operations of our own for a window that shows pictures.
+struct LoadOptions {
+    // Decode the pixels ahead on the service's thread, when the service runs one. Off for a
+    // picture loaded only to be read (its facts, its thumbnail compared).
+    bool decodeAhead = true;
+    // The device size of the view that will show the picture, when known. A JPEG larger than
+    // it is shown from a stand-in until its pixels are decoded: a copy decoded at the smallest
+    // of libjpeg's scales (M/8) that covers what the view shows, or the copy that
+    // DecodeFilesAheadForView made of the file. Drawing, watermarks, saving and printing at a
+    // size the stand-in does not cover always use the pixels.
+    QSize viewSize;
+};
+// LoadBitmapFromFile with these options (the plain one decodes ahead, without a view). A
+// bitmap made from bytes in memory is never decoded ahead.
+GpStatus CreateBitmapFromFileWithOptions(const QString& filename, const LoadOptions& options,
+                                         GpBitmap** bitmap, LoadFailure* failure = nullptr);
+// The files a view of that size will likely open next (the neighbours of the file shown),
+// decoded ahead after every picture loaded, as copies the size the view shows them; replaces
+// the files asked for before and forgets the copies of others.
+GpStatus DecodeFilesAheadForView(const QStringList& filenames, QSize viewSize);
+// Called on the service's thread each time a picture that was drawn from its stand-in has
+// its pixels: whatever showed it should draw it again. An empty handler stops the calls.
+GpStatus SetPixelsReadyHandler(std::function<void()> handler);
+// Whether drawing the picture now would draw its stand-in: its pixels are not decoded yet.
+GpStatus GetImageShownFromStandIn(GpImage* image, bool* standIn);
+// Returns once the service's thread has decoded everything asked of it, for a program that
+// must know (a benchmark timing what follows).
+GpStatus WaitForDecodeAhead();
 GpStatus GdipDisposeImage(GpImage* image);
 
 // Queries.

@@ -1,0 +1,204 @@
+#include "service/view_copies.h"
+
+#include "formats/format_registry.h"
+#include "imaging/gdiplus.h"
+#include "service/decode_ahead.h"
+#include "service/gp_image.h"
+#include "formats/jpeg/jpeg_reader.h"
+#include "imaging/property_tags.h"
+#include "service/decoded_content.h"
+#include "service/pixel_operations.h"
+#include "service/regular_file.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace veltra::imaging {
+namespace {
+
+// What tells a file from the one a copy was made of.
+struct FileIdentity {
+    QString path;
+    qint64 size = -1;
+    QDateTime modified;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+FileIdentity IdentityOf(const QString& path)
+{
+    const QFileInfo info(path);
+    return {info.absoluteFilePath(), info.size(), info.lastModified()};
+}
+
+struct ViewCopy {
+    FileIdentity file;
+    QSize storedSize;
+    QImage copy;
+};
+
+std::mutex g_mutex;
+std::vector<ViewCopy> g_copies;
+
+bool IsQuarterTurn(const PropertySet& properties)
+{
+    const std::uint32_t orientation = properties.firstUnsigned(PropertyTagOrientation).value_or(1);
+    return orientation >= 5 && orientation <= 8;
+}
+
+// The size a picture is shown at in the view, in stored orientation.
+QSize ShownSize(QSize stored, bool quarterTurn, QSize view)
+{
+    const QSize upright = quarterTurn ? stored.transposed() : stored;
+    if (upright.width() < view.width() && upright.height() < view.height())
+        return stored;
+    const double scale = std::min(static_cast<double>(view.width()) / upright.width(),
+                                  static_cast<double>(view.height()) / upright.height());
+    const QSize shown(static_cast<int>(upright.width() * scale),
+                      static_cast<int>(upright.height() * scale));
+    return quarterTurn ? shown.transposed() : shown;
+}
+
+// Decodes the picture of a file no larger than it is shown: a JPEG at its scale, any other
+// picture whole and then halved while the half still covers it.
+QImage DecodeForView(const QString& path, QSize view, QSize* storedSize)
+{
+    QByteArray bytes;
+    if (ReadRegularFile(path, &bytes) != Ok || bytes.isEmpty())
+        return QImage();
+    const FormatReader& reader = ReaderFor(bytes);
+    const FileFacts facts = reader.read(bytes);
+    FrameHeader header;
+    if (ProbeFirstFrame(reader, bytes, facts, &header) != Ok || facts.tooLittleDataForDeclaredSize)
+        return QImage();
+    // A picture its container orients is decoded upright already.
+    const bool quarterTurn = !reader.containerOrientsPicture && IsQuarterTurn(facts.properties);
+    *storedSize = header.size;
+    // A picture the view shows at its own size is drawn from its pixels: no copy serves.
+    if (ShownSize(header.size, quarterTurn, view) == header.size)
+        return QImage();
+    QImage copy;
+    if (reader.format == FileFormat::Jpeg) {
+        if (DecodeJpegEighths(bytes, EighthsCovering(header.size, quarterTurn, view), &copy) != Ok)
+            return QImage();
+        return copy;
+    }
+    copy = header.pixels;
+    if (copy.isNull() && DecodeFirstFrame(reader, bytes, facts, header, &copy) != Ok)
+        return QImage();
+    const QSize shown = ShownSize(copy.size(), quarterTurn, view);
+    while (copy.width() / 2 >= shown.width() && copy.height() / 2 >= shown.height() &&
+           copy.width() > 1 && copy.height() > 1)
+        copy = HalvedByBox(copy);
+    return copy;
+}
+
+}  // namespace
+
+int EighthsCovering(QSize stored, bool quarterTurn, QSize view)
+{
+    if (stored.isEmpty() || view.isEmpty())
+        return 8;
+    const QSize shown = ShownSize(stored, quarterTurn, view);
+    // libjpeg rounds a scaled side up.
+    const auto covers = [&](int eighths) {
+        return (stored.width() * eighths + 7) / 8 >= shown.width() &&
+               (stored.height() * eighths + 7) / 8 >= shown.height();
+    };
+    int eighths = 1;
+    while (eighths < 8 && !covers(eighths))
+        ++eighths;
+    return eighths;
+}
+
+void PrepareViewCopy(const QString& path, QSize view)
+{
+    const FileIdentity file = IdentityOf(path);
+    {
+        const std::lock_guard lock(g_mutex);
+        for (const ViewCopy& kept : g_copies) {
+            if (kept.file == file)
+                return;
+        }
+    }
+    QImage copy;
+    QSize storedSize;
+    try {
+        copy = DecodeForView(path, view, &storedSize);
+    } catch (const std::bad_alloc&) {
+        return;  // the picture is decoded when it is opened, or fails then
+    }
+    if (copy.isNull())
+        return;
+    const std::lock_guard lock(g_mutex);
+    g_copies.push_back(ViewCopy{file, storedSize, std::move(copy)});
+}
+
+void KeepViewCopiesOf(const QStringList& paths)
+{
+    QStringList absolute;
+    for (const QString& path : paths)
+        absolute << QFileInfo(path).absoluteFilePath();
+    const std::lock_guard lock(g_mutex);
+    std::erase_if(g_copies, [&](const ViewCopy& kept) { return !absolute.contains(kept.file.path); });
+}
+
+QImage ViewCopyOf(const QString& path, QSize storedSize)
+{
+    const FileIdentity file = IdentityOf(path);
+    const std::lock_guard lock(g_mutex);
+    for (const ViewCopy& kept : g_copies) {
+        if (kept.file == file && kept.storedSize == storedSize)
+            return kept.copy;
+    }
+    return QImage();
+}
+
+void PrepareStandIn(DecodedContent& content, const QString& path, QSize stored,
+                    const PropertySet& properties, QSize view)
+{
+    if (!path.isEmpty()) {
+        if (QImage copy = ViewCopyOf(path, stored); !copy.isNull()) {
+            content.giveStandIn(std::move(copy));
+            return;
+        }
+    }
+    content.wantStandInAt(EighthsCovering(stored, IsQuarterTurn(properties), view));
+}
+
+GpStatus DecodeFilesAheadForView(const QStringList& filenames, QSize viewSize)
+{
+    if (viewSize.isEmpty() && !filenames.isEmpty())
+        return InvalidParameter;
+    try {
+        DecodeFilesAhead(filenames, viewSize);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+    return Ok;
+}
+
+GpStatus SetPixelsReadyHandler(std::function<void()> handler)
+{
+    SetReadyHandler(std::move(handler));
+    return Ok;
+}
+
+GpStatus WaitForDecodeAhead()
+{
+    WaitUntilDecodedAhead();
+    return Ok;
+}
+
+GpStatus GetImageShownFromStandIn(GpImage* image, bool* standIn)
+{
+    if (!image || !standIn)
+        return InvalidParameter;
+    *standIn = image->showsStandIn();
+    return Ok;
+}
+
+}  // namespace veltra::imaging

@@ -1,0 +1,38 @@
+#pragma once
+
+// Pictures shown in a window of a known size. A JPEG larger than the window is first decoded
+// at the smallest of libjpeg's scales that still covers what the window shows of it; and the
+// files a window will likely open next are decoded ahead, on the service's thread, as copies
+// of that size, so that opening one of them shows it at once while its pixels are decoded.
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+namespace veltra::imaging {
+
+class DecodedContent;
+class PropertySet;
+
+// The fewest eighths (1 to 8) of its stored size at which a picture covers what a view of
+// `view` device pixels shows of it: scaled down uniformly to fit when it does not fit, at
+// natural size when it does (then 8: nothing smaller serves). `quarterTurn`: the picture is
+// shown turned by a quarter, as its orientation says.
+int EighthsCovering(QSize stored, bool quarterTurn, QSize view);
+
+// Decodes the copy of one file and keeps it. Runs on the service's thread.
+void PrepareViewCopy(const QString& path, QSize view);
+// Lets go of the copies of every file but these.
+void KeepViewCopiesOf(const QStringList& paths);
+// The copy made ahead of this file, in stored orientation, when the file is still the one it
+// was made from and its picture has this size; null otherwise.
+QImage ViewCopyOf(const QString& path, QSize storedSize);
+
+// Gives a picture loaded for a view of that size its stand-in: the copy made ahead of its
+// file when there is one, else (a JPEG larger than the view shows it) one to be decoded at the
+// scale that covers the view.
+void PrepareStandIn(DecodedContent& content, const QString& path, QSize stored,
+                    const PropertySet& properties, QSize view);
+
+}  // namespace veltra::imaging
