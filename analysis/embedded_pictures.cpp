@@ -1,6 +1,7 @@
 #include "embedded_pictures.h"
 
 #include "analysis_support.h"
+#include "heif_findings.h"
 #include "imaging/gdiplus.h"
 #include "imaging/image_handles.h"
 
@@ -212,6 +213,8 @@ void AddEmbeddedPictureFindings(GpImage* picture, const info::ImageFacts& facts,
                         {QStringLiteral("height"), thumbnail.height},
                         {QStringLiteral("bytes"), qint64(thumbnail.jpeg.size())}}});
     }
+
+    AddHeifEmbeddedFindings(picture, structure, language, findings);
 
     if (findings.size() == before) {
         findings.push_back(Finding{
