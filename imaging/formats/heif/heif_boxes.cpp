@@ -303,16 +303,24 @@ const HeifItem* HeifBoxes::item(std::uint32_t id) const
     return found == itemIndex.end() ? nullptr : &items[found->second];
 }
 
-std::vector<const HeifProperty*> HeifBoxes::propertiesOf(std::uint32_t id) const
+std::vector<std::pair<const HeifProperty*, bool>> HeifBoxes::associationsOf(std::uint32_t id) const
 {
-    std::vector<const HeifProperty*> found;
+    std::vector<std::pair<const HeifProperty*, bool>> found;
     const auto entry = associationIndex.find(id);
     if (entry == associationIndex.end())
         return found;
     for (const HeifAssociation& association : associations[entry->second].second) {
         if (association.index >= 1 && association.index <= properties.size())
-            found.push_back(&properties[association.index - 1]);
+            found.emplace_back(&properties[association.index - 1], association.essential);
     }
+    return found;
+}
+
+std::vector<const HeifProperty*> HeifBoxes::propertiesOf(std::uint32_t id) const
+{
+    std::vector<const HeifProperty*> found;
+    for (const auto& [property, essential] : associationsOf(id))
+        found.push_back(property);
     return found;
 }
 

@@ -80,6 +80,8 @@ struct HeifBoxes {
     const HeifItem* item(std::uint32_t id) const;
     // The properties associated with the item, in the order of its associations.
     std::vector<const HeifProperty*> propertiesOf(std::uint32_t id) const;
+    // The same with whether each association is marked essential.
+    std::vector<std::pair<const HeifProperty*, bool>> associationsOf(std::uint32_t id) const;
     // The first property of that type associated with the item.
     const HeifProperty* propertyOf(std::uint32_t id, std::uint32_t type) const;
     // The items the item refers to by references of that type, in stored order.

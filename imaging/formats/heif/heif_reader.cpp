@@ -4,6 +4,7 @@
 #include "formats/heif/heif_decoder.h"
 #include "formats/heif/heif_file_structure.h"
 #include "formats/heif/heif_picture.h"
+#include "formats/heif/heif_picture_file.h"
 #include "formats/pixel_budget.h"
 #include "imaging/logging.h"
 #include "metadata/ifd_walker.h"
@@ -19,6 +20,9 @@ constexpr std::array kHeifBrands{BoxType("heic"), BoxType("heix"), BoxType("heim
                                  BoxType("heis"), BoxType("hevc"), BoxType("hevx"),
                                  BoxType("hevm"), BoxType("hevs"), BoxType("mif1"),
                                  BoxType("msf1"), BoxType("avif"), BoxType("avis")};
+
+constexpr std::size_t kTilesAnyGridMayHave = 64;
+constexpr std::uint64_t kPixelsPerTile = 256 * 256;
 
 bool IsHeifBrand(std::uint32_t brand)
 {
@@ -137,6 +141,20 @@ GpStatus ProbeHeif(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader*
         return UnknownImageFormat;
     }
     const std::uint64_t budget = PixelBudgetFor(file.size());
+    // libheif decodes each tile of a grid with a decoder of its own, at a cost of its own (a
+    // millisecond or so) whatever the tile's size: thousands of tiny tiles would take seconds
+    // for a picture that one decode makes in a fraction of that. Real grids have tiles of
+    // 256 x 256 pixels and more (phones use 512 x 512), so a grid may have as many tiles as
+    // its pixels need at that size, and a few dozen whatever its size.
+    const std::uint64_t pixels =
+        std::uint64_t(primary.storedSize.width()) * std::uint64_t(primary.storedSize.height());
+    if (primary.tiles.size() >
+        std::max<std::uint64_t>(kTilesAnyGridMayHave, pixels / kPixelsPerTile)) {
+        qCInfo(lcImaging) << "a grid of" << primary.tiles.size() << "tiles for"
+                          << primary.storedSize;
+        header->refusal = LoadFailureReason::DamagedHeader;
+        return UnknownImageFormat;
+    }
     if (!WithinPixelBudget(primary.storedSize, budget) ||
         !WithinPixelBudget(primary.decodedSize, budget))
         return OutOfMemory;
@@ -163,7 +181,14 @@ GpStatus DecodeHeif(QByteArrayView file, const FileFacts& /*facts*/, QImage* pix
     const HeifPicture primary = DescribePrimaryPicture(boxes);
     if (primary.refusal != LoadFailureReason::None)
         return UnknownImageFormat;
-    return DecodeHeifPrimary(file, primary, PixelBudgetFor(file.size()), pixels);
+    // The decoder is given the primary picture alone (its tiles and its alpha plane with it):
+    // the rest of the file, whatever it holds, is never parsed by it.
+    const QByteArray alone = HeifFileOfPicture(boxes, primary.id, file.size(), true);
+    if (alone.isEmpty())
+        qCInfo(lcImaging,
+               "the primary picture could not be taken apart; libheif reads the whole file");
+    return DecodeHeifPrimary(alone.isEmpty() ? file : QByteArrayView(alone), primary,
+                             PixelBudgetFor(file.size()), pixels);
 }
 
 }  // namespace
