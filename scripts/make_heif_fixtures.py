@@ -497,6 +497,9 @@ def main(argv):
     path = encode_avif(undo_steps(upright, steps), work, "avif_irot_imir", ["--irot", "1", "--imir", "0"])
     check_upright(keep("avif_avifenc_irot_90_imir_top_bottom.avif", path), upright, work)
 
+    # A clean aperture that crops the stored 128 x 64 to 100 x 40.
+    keep("avif_avifenc_clap_100x40.avif", encode_avif(upright, work, "clap", ["--crop", "10,6,100,40"]))
+
     # What Debian's heif-enc writes for a camera's JPEG: its Exif (orientation 6 among it) and
     # no transform, so the picture is shown as stored.
     jpeg = os.path.join(work, "camera.jpg")

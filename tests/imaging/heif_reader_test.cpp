@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 
 namespace veltra::imaging {
 namespace {
@@ -46,6 +47,8 @@ struct HeifRow {
     Size upright;
     RotateFlipType containerTurn;
     bool grey = false;
+    // The size stored (`ispe`), when a clean aperture crops it to less than is shown.
+    std::optional<Size> uncropped = std::nullopt;
 };
 
 void PrintTo(const HeifRow& row, std::ostream* os) { *os << row.file; }
@@ -99,7 +102,9 @@ TEST_P(HeifFixtureTest, UprightOnceWithItsStoredSizeAndPixelFormat)
         const QJsonObject tool = Exiftool(
             path, {QStringLiteral("-File:ImageWidth"), QStringLiteral("-File:ImageHeight")});
         const bool quarter = (static_cast<int>(turn) & 1) != 0;
-        const Size stored = quarter ? Size{row.upright.height, row.upright.width} : row.upright;
+        const Size stored = row.uncropped ? *row.uncropped
+                            : quarter     ? Size{row.upright.height, row.upright.width}
+                                          : row.upright;
         EXPECT_EQ(tool[u"File:ImageWidth"][u"val"].toInt(), int(stored.width));
         EXPECT_EQ(tool[u"File:ImageHeight"][u"val"].toInt(), int(stored.height));
     }
@@ -150,6 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
                 PixelFormat24bppRGB,
                 {128, 64},
                 Rotate90FlipX},
+        HeifRow{"avif_avifenc_clap_100x40.avif", "avif", PixelFormat24bppRGB, {100, 40}, RotateNoneFlipNone,
+                false, Size{128, 64}},
         HeifRow{"heic_heif_enc_exif_6_no_transform.heic",
                 "heic",
                 PixelFormat24bppRGB,
