@@ -2103,6 +2103,14 @@ def make_heif_structures(out):
     out.write(kind, "ftyp_length_0", "avif", iso_box(b"ftyp", b"avif\0\0\0\0mif1", size=0))
     out.write(kind, "sequence_brand_with_empty_movie", "heic", iso_box(b"ftyp", b"msf1\0\0\0\0msf1hevc") +
               iso_box(b"moov", b""))
+    # Coded data scrambled: AV1's decoder prints what it cannot parse unless it is kept quiet.
+    with open(os.path.join(ROOT, "tests", "fixtures", "heif", "avif_avifenc_10bit.avif"), "rb") as f:
+        avif = bytearray(f.read())
+    rng = random.Random(17)
+    for at in range(avif.index(b"mdat") + 6, len(avif)):
+        if rng.random() < 0.3:
+            avif[at] = rng.randrange(256)
+    out.write(kind, "avif_coded_data_scrambled", "avif", bytes(avif))
     nested = b""
     for _ in range(2000):
         nested = iso_box(b"meta", b"\0\0\0\0" + nested)
