@@ -1,16 +1,22 @@
 // veltra-bench: the steps a user waits for on a 24-megapixel photo, timed through the same
-// document code the window uses. scripts/bench.sh runs it beside the reference tools (djpeg,
-// cjpeg, exiftool) on the same file and prints each target's ratio.
+// document code the window uses, and the open of a 12-megapixel HEIC and AVIF beside libheif's
+// bare decode of the same files in the same process. scripts/bench.sh runs it beside the
+// reference tools (djpeg, cjpeg, exiftool) on the same file and prints each target's ratio.
 //
 //   VELTRA_BENCH_JPEG    the photo to use; without it one is generated that decodes like a
 //                        photo (noise and texture: flat colour decodes far faster and hides
 //                        the cost)
+//   VELTRA_BENCH_HEIC, VELTRA_BENCH_AVIF
+//                        the HEIC and AVIF to use; without them heif-enc and avifenc code the
+//                        generated picture at 4000 x 3000
 //   VELTRA_BENCH_EXPORT  where the export benchmark writes its JPEG (default: a temporary file)
 //   VELTRA_BENCH_SHORT   when set, a small generated photo, so a test run only proves that every
 //                        benchmark works
 //
 // Extra commands (not benchmarks), for the script:
 //   veltra-bench --write-photo PATH [--orientation N]   writes the generated photo
+//   veltra-bench --write-heif-source PATH               writes the 4000 x 3000 picture the
+//                                                       HEIC and AVIF are coded from (PNG)
 //   veltra-bench --peak-memory                          shows the photo with a tiled watermark
 //                                                       and its two neighbours decoded ahead,
 //                                                       and prints the peak resident size
@@ -31,7 +37,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <QProcess>
+
 #include <benchmark/benchmark.h>
+#include <libheif/heif.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -126,11 +135,40 @@ bool WritePhoto(const QString& path, std::uint16_t orientation)
     return file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size();
 }
 
+// The picture HEIC and AVIF are coded from: 12 megapixels, photo-like.
+QSize HeifSourceSize()
+{
+    return ShortRun() ? QSize(400, 300) : QSize(4000, 3000);
+}
+
+bool WriteHeifSource(const QString& path)
+{
+    return PhotoLikePicture(HeifSourceSize()).save(path, "PNG");
+}
+
+// Codes the source with heif-enc or avifenc as a user's tools would, at their usual quality.
+QString Coded(const QTemporaryDir& directory, const QString& source, const QString& name)
+{
+    const QString target = directory.filePath(name);
+    QProcess encoder;
+    if (name.endsWith(QLatin1String(".heic")))
+        encoder.start(QStringLiteral("heif-enc"), {QStringLiteral("-q"), QStringLiteral("85"),
+                                                   QStringLiteral("-o"), target, source});
+    else
+        encoder.start(QStringLiteral("avifenc"), {QStringLiteral("--jobs"), QStringLiteral("all"),
+                                                  QStringLiteral("-s"), QStringLiteral("8"),
+                                                  QStringLiteral("-y"), QStringLiteral("420"), source, target});
+    encoder.waitForFinished(-1);
+    return encoder.exitCode() == 0 ? target : QString();
+}
+
 // The photos and the watermark every benchmark shares, made once.
 struct Files {
     QTemporaryDir directory;
     QString photo;
     QString photoOrientation6;
+    QString heic;
+    QString avif;
     QString watermark;
     QString exportPath;
     // Two more copies of the photo under other names: the neighbours of a folder.
@@ -173,6 +211,16 @@ const Files& SharedFiles()
         made->otherNeighbour = made->directory.filePath(QStringLiteral("other_neighbour.jpg"));
         QFile::copy(made->photo, made->neighbour);
         QFile::copy(made->photo, made->otherNeighbour);
+        made->heic = qEnvironmentVariable("VELTRA_BENCH_HEIC");
+        made->avif = qEnvironmentVariable("VELTRA_BENCH_AVIF");
+        if (made->heic.isEmpty() || made->avif.isEmpty()) {
+            const QString source = made->directory.filePath(QStringLiteral("heif_source.png"));
+            WriteHeifSource(source);
+            if (made->heic.isEmpty())
+                made->heic = Coded(made->directory, source, QStringLiteral("photo.heic"));
+            if (made->avif.isEmpty())
+                made->avif = Coded(made->directory, source, QStringLiteral("photo.avif"));
+        }
         made->exportPath = qEnvironmentVariable("VELTRA_BENCH_EXPORT");
         if (made->exportPath.isEmpty())
             made->exportPath = made->directory.filePath(QStringLiteral("export.jpg"));
@@ -291,6 +339,63 @@ void BM_OpenOrientation6(benchmark::State& state)
     OpenAndShow(state, SharedFiles().photoOrientation6);
 }
 
+void BM_OpenHeic(benchmark::State& state)
+{
+    OpenAndShow(state, SharedFiles().heic);
+}
+
+void BM_OpenAvif(benchmark::State& state)
+{
+    OpenAndShow(state, SharedFiles().avif);
+}
+
+// What libheif alone takes for the same file, in this process and with the same settings (its
+// own thread counts: neither this nor the imaging service sets them): the file read, its boxes
+// parsed and its primary picture decoded to interleaved 8-bit RGB.
+void BareHeifDecode(benchmark::State& state, const QString& path)
+{
+    QFile file(path);
+    for (auto _ : state) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            state.SkipWithError("the file could not be read");
+            return;
+        }
+        const QByteArray bytes = file.readAll();
+        file.close();
+        heif_context* context = heif_context_alloc();
+        heif_image_handle* handle = nullptr;
+        heif_image* image = nullptr;
+        const bool decoded =
+            heif_context_read_from_memory_without_copy(context, bytes.constData(), std::size_t(bytes.size()),
+                                                       nullptr).code == heif_error_Ok &&
+            heif_context_get_primary_image_handle(context, &handle).code == heif_error_Ok &&
+            heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr).code ==
+                heif_error_Ok;
+        if (image) {
+            int stride = 0;
+            benchmark::DoNotOptimize(heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride));
+            heif_image_release(image);
+        }
+        if (handle)
+            heif_image_handle_release(handle);
+        heif_context_free(context);
+        if (!decoded) {
+            state.SkipWithError("libheif could not decode the file");
+            return;
+        }
+    }
+}
+
+void BM_BareHeic(benchmark::State& state)
+{
+    BareHeifDecode(state, SharedFiles().heic);
+}
+
+void BM_BareAvif(benchmark::State& state)
+{
+    BareHeifDecode(state, SharedFiles().avif);
+}
+
 enum class Watermark { None, Fit, Tile };
 
 // A document showing the photo, with the watermark mode asked for, painted once already.
@@ -369,6 +474,10 @@ BENCHMARK(BM_FirstPicture)->Name("FirstPicture/jpeg24mp_1920x1080")->Unit(benchm
 BENCHMARK(BM_Flip)->Name("Flip/jpeg24mp")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Open)->Name("Open/jpeg24mp")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenOrientation6)->Name("Open/jpeg24mp_orient6")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenHeic)->Name("Open/heic12mp")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareHeic)->Name("Reference/heif_decode_image/heic12mp")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenAvif)->Name("Open/avif12mp")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareAvif)->Name("Reference/heif_decode_image/avif12mp")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintPlain)->Name("Paint/jpeg24mp/plain")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFit)->Name("Paint/jpeg24mp/fit")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintTile)->Name("Paint/jpeg24mp/tile")->Unit(benchmark::kMillisecond);
@@ -411,6 +520,8 @@ int main(int argc, char** argv)
                    ? 0
                    : 1;
     }
+    if (argc >= 3 && std::strcmp(argv[1], "--write-heif-source") == 0)
+        return WriteHeifSource(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     if (argc >= 2 && std::strcmp(argv[1], "--peak-memory") == 0)
         return PeakMemory();
 

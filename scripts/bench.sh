@@ -5,6 +5,9 @@
 #     decodes and cjpeg's quality-100 4:4:4 encode of the same pixels;
 #   - the peak memory of showing the photo with a tiled watermark and its two neighbours
 #     decoded ahead, against its pixel bytes;
+#   - the open of a 12-megapixel HEIC and AVIF (coded here by heif-enc and avifenc from a
+#     4000 x 3000 photo-like picture) beside libheif's bare decode of the same file to
+#     interleaved RGB, in the same process and run;
 #   - veltra-info as a whole process beside exiftool, on the photo and on every real camera
 #     file of the repository and of ../shared/corpus when it is there.
 # Usage: scripts/bench.sh [PHOTO.jpg]
@@ -32,6 +35,9 @@ if [ ${#photos[@]} -eq 0 ]; then
   convert -seed 19 -size 6000x4000 plasma:fractal -quality 92 "$work/noisy-24mp.jpg"
   photos=("$work/photo-24mp.jpg" "$work/noisy-24mp.jpg")
 fi
+QT_QPA_PLATFORM=offscreen "$bench" --write-heif-source "$work/heif-source.png"
+heif-enc -q 85 -o "$work/photo-12mp.heic" "$work/heif-source.png" >/dev/null
+avifenc --jobs all -s 8 -y 420 "$work/heif-source.png" "$work/photo-12mp.avif" >/dev/null
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 failed=0
@@ -39,6 +45,7 @@ for photo in "${photos[@]}"; do
   echo "== photo: $photo ($(stat -c %s "$photo") bytes)"
   djpeg -outfile "$work/photo.ppm" "$photo"
   QT_QPA_PLATFORM=offscreen VELTRA_BENCH_JPEG="$photo" VELTRA_BENCH_EXPORT="$work/export.jpg" \
+    VELTRA_BENCH_HEIC="$work/photo-12mp.heic" VELTRA_BENCH_AVIF="$work/photo-12mp.avif" \
     "$bench" --benchmark_repetitions=3 --benchmark_format=json >"$work/bench.json"
   QT_QPA_PLATFORM=offscreen VELTRA_BENCH_JPEG="$photo" "$bench" --peak-memory >"$work/peak.txt"
   python3 - "$photo" "$work" "$runs" "$info" <<'PY' || failed=1
@@ -99,6 +106,8 @@ rows = [
     ("Paint/jpeg24mp/tile", bench["Paint/jpeg24mp/tile"], "djpeg", djpeg, 0.05),
     ("Paint/jpeg24mp/resize", bench["Paint/jpeg24mp/resize"], "djpeg", djpeg, 0.15),
     ("Export/jpeg24mp/tile", bench["Export/jpeg24mp/tile"], "cjpeg 4:4:4", cjpeg, 1.3),
+    ("Open/heic12mp", bench["Open/heic12mp"], "libheif", bench["Reference/heif_decode_image/heic12mp"], 1.15),
+    ("Open/avif12mp", bench["Open/avif12mp"], "libheif", bench["Reference/heif_decode_image/avif12mp"], 1.15),
     ("veltra-info (process)", veltra_info, "exiftool", exiftool, 0.3),
 ]
 print(f"{'step':32} {'ms':>9}  {'reference':16} {'ms':>9} {'ratio':>7} {'target':>7}")

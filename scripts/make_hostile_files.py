@@ -22,6 +22,7 @@ Kinds:
   damage            the repository's own test pictures truncated and with damaged bytes
   bomb              compressed streams that inflate far beyond what their container declares
   odd               empty and one-byte files, bare signatures, zero divisors, odd values
+  heif              HEIF and AVIF boxes that claim too much, leave the file or refer to themselves
 
 Usage: python3 scripts/make_hostile_files.py OUTPUT_FOLDER
 """
@@ -1958,11 +1959,222 @@ def make_odd_files(out):
     out.write(kind, "wmf_placeable_inch_0", "wmf", wmf_placeable(inch=0))
 
 
+
+# ---------------------------------------------------------------------------------------------
+# 10. HEIF and AVIF: the boxes that say where items are, how they refer to one another and how
+# large they are, each made to claim too much, to point outside the file or back at itself.
+
+def iso_box(kind, payload, size=None):
+    return struct.pack(">I", 8 + len(payload) if size is None else size) + kind + payload
+
+
+def iso_full_box(kind, version, flags, payload):
+    return iso_box(kind, struct.pack(">I", (version << 24) | flags) + payload)
+
+
+# A configuration record of a HEVC picture (4:2:0, 8 bits) without parameter sets: enough for
+# the boxes to describe a picture, never enough to decode one.
+FAKE_HVCC = iso_box(b"hvcC", bytes([1, 1, 0x60, 0, 0, 0, 0x90, 0, 0, 0, 0, 0, 0x5A, 0xF0, 0,
+                                    0xFC, 0xFD, 0xF8, 0xF8, 0, 0, 0x0F, 0]))
+
+
+def heif_ispe(width, height):
+    return iso_full_box(b"ispe", 0, 0, struct.pack(">II", width, height))
+
+
+def heif_tiff(ifd0_loops=False):
+    """A big-endian Exif body with a Make in IFD0, whose next directory may be IFD0 itself."""
+    t, ifd0 = exif_with_ifd0([(0x010F, TIFF_ASCII, 6, b"Maker\0")], big_endian=True)
+    if ifd0_loops:
+        t.patch(ifd0.next_position, ifd0.offset)
+    return t.bytes()
+
+
+def heif_exif_payload(offset, tiff=None):
+    """An Exif item: the offset of the TIFF header from after this field, then the header."""
+    return struct.pack(">I", offset) + (tiff if tiff is not None else heif_tiff())
+
+
+def heif_file(items, primary=1, references=(), properties=(), associations=None, brands=(b"heic", b"mif1"),
+              iloc=None, iinf_count=None, ipma_count=None, extra_meta=b"", data_offset=None):
+    """items: (id, type, data); properties: boxes of ipco; associations: {id: [index, ...]}
+    (1-based); references: (type, from, [to]). Each item's data is placed in one mdat, unless
+    `iloc` replaces the location box whole or `data_offset` points every item elsewhere."""
+    ftyp = iso_box(b"ftyp", brands[0] + b"\0\0\0\0" + b"".join(brands))
+    infe = b"".join(iso_full_box(b"infe", 2, 0, struct.pack(">HH", i, 0) + t + b"\0") for i, t, _ in items)
+    iinf = iso_full_box(b"iinf", 0, 0, struct.pack(">H", len(items) if iinf_count is None else iinf_count) + infe)
+    iref = b""
+    if references:
+        iref = iso_full_box(b"iref", 0, 0, b"".join(
+            iso_box(t, struct.pack(">HH", f, len(to)) + b"".join(struct.pack(">H", x) for x in to))
+            for t, f, to in references))
+    associations = associations if associations is not None else {primary: list(range(1, len(properties) + 1))}
+    ipma = b"".join(struct.pack(">HB", i, len(a)) + b"".join(struct.pack(">H", 0x8000 | x) for x in a)
+                    for i, a in associations.items())
+    iprp = iso_box(b"iprp", iso_box(b"ipco", b"".join(properties)) + iso_full_box(
+        b"ipma", 0, 1, struct.pack(">I", len(associations) if ipma_count is None else ipma_count) + ipma))
+
+    def meta(offsets):
+        location = iloc
+        if location is None:
+            location = iso_full_box(b"iloc", 1, 0, bytes([0x44, 0]) + struct.pack(">H", len(items)) + b"".join(
+                struct.pack(">HHHHII", i, 0, 0, 1, o, len(d)) for (i, _, d), o in zip(items, offsets)))
+        return iso_full_box(b"meta", 0, 0, iso_full_box(b"hdlr", 0, 0, b"\0\0\0\0pict" + bytes(13)) +
+                            iso_full_box(b"pitm", 0, 0, struct.pack(">H", primary)) + iinf + iref + iprp +
+                            location + extra_meta)
+
+    start = len(ftyp) + len(meta([0] * len(items))) + 8
+    offsets = []
+    for _, _, data in items:
+        offsets.append(start if data_offset is None else data_offset)
+        start += len(data)
+    return ftyp + meta(offsets) + iso_box(b"mdat", b"".join(d for _, _, d in items))
+
+
+def heif_picture(width=64, height=64, extra=(), data=b"\0\0\0\x10" + bytes(16)):
+    """One HEVC picture of the given size, with extra property boxes after its own."""
+    return heif_file([(1, b"hvc1", data)], properties=[FAKE_HVCC, heif_ispe(width, height), *extra])
+
+
+def heif_grid(columns, rows, tile_size, output, tile_ids, tile_width=None):
+    """A grid of `tile_ids` (all pointing at one small coded item's bytes)."""
+    description = bytes([0, 0, rows - 1, columns - 1]) + struct.pack(">HH", *output)
+    tile_width = tile_width or tile_size
+    items = [(1, b"grid", description)] + [(t, b"hvc1", bytes(24)) for t in sorted(set(tile_ids))]
+    associations = {1: [1]}
+    for t in sorted(set(tile_ids)):
+        associations[t] = [2, 3]
+    return heif_file(items, properties=[heif_ispe(*output), FAKE_HVCC, heif_ispe(tile_width, tile_size)],
+                     associations=associations, references=[(b"dimg", 1, list(tile_ids))])
+
+
+def fixture_heif_tile():
+    """The decoder configuration and coded bytes of a real 64 x 64 HEVC tile, from the
+    repository's grid fixture (scripts/make_heif_fixtures.py writes its iloc as version 1 with
+    4-byte offsets and lengths)."""
+    path = os.path.join(ROOT, "tests", "fixtures", "heif", "heic_grid_2x2_tiles.heic")
+    with open(path, "rb") as f:
+        data = f.read()
+    at = data.index(b"hvcC") - 4
+    hvcc = data[at:at + struct.unpack(">I", data[at:at + 4])[0]]
+    at = data.index(b"iloc") + 12  # past the type, version and flags, sizes and count
+    count = struct.unpack(">H", data[at - 2:at])[0]
+    for _ in range(count):
+        item, _, _, _, offset, length = struct.unpack(">HHHHII", data[at:at + 16])
+        at += 16
+        if item == 1:
+            return hvcc, data[offset:offset + length]
+    raise ValueError("no tile 1 in " + path)
+
+
+def make_heif_structures(out):
+    kind = "heif"
+    # Sizes: gigapixels declared by a few hundred bytes, in the picture and in its tiles.
+    out.write(kind, "ispe_100000x100000", "heic", heif_picture(100000, 100000))
+    out.write(kind, "ispe_2147483647x1", "heic", heif_picture(0x7FFFFFFF, 1))
+    out.write(kind, "ispe_4294967295x4294967295", "heic", heif_picture(0xFFFFFFFF, 0xFFFFFFFF))
+    out.write(kind, "ispe_0x0", "heic", heif_picture(0, 0))
+    out.write(kind, "no_ispe", "heic", heif_file([(1, b"hvc1", bytes(20))], properties=[FAKE_HVCC]))
+    out.write(kind, "grid_of_tiles_60000x60000", "heic", heif_grid(2, 2, 60000, (512, 512), [2, 3, 4, 5]))
+    out.write(kind, "grid_output_65535x65535", "heic", heif_grid(2, 2, 64, (65535, 65535), [2, 3, 4, 5]))
+    # Tiles: more references than tiles, one tile used thousands of times, a grid of itself.
+    out.write(kind, "grid_255x256_of_one_tile", "heic", heif_grid(255, 256, 16, (4080, 4096), [2] * 65280))
+    # A thousand real tiles of 64 x 64: each is decoded at a cost of its own, whatever its size.
+    hvcc, tile = fixture_heif_tile()
+    tiles = list(range(2, 2 + 32 * 32))
+    out.write(kind, "grid_32x32_of_real_64x64_tiles", "heic", heif_file(
+        [(1, b"grid", bytes([0, 0, 31, 31]) + struct.pack(">HH", 2048, 2048))] +
+        [(t, b"hvc1", tile) for t in tiles],
+        properties=[heif_ispe(2048, 2048), hvcc, heif_ispe(64, 64)],
+        associations=dict([(1, [1])] + [(t, [2, 3]) for t in tiles]),
+        references=[(b"dimg", 1, tiles)]))
+    out.write(kind, "grid_64x64_of_4095_tiles", "heic",
+              heif_grid(64, 64, 16, (1024, 1024), list(range(2, 4097)) + [2]))
+    out.write(kind, "grid_count_differs_from_tiles", "heic", heif_grid(4, 4, 64, (256, 256), [2, 3]))
+    out.write(kind, "grid_refers_to_itself", "heic", heif_grid(1, 1, 64, (64, 64), [1]))
+    out.write(kind, "identity_loop", "heic", heif_file(
+        [(1, b"iden", b""), (2, b"iden", b"")], properties=[heif_ispe(64, 64)],
+        associations={1: [1], 2: [1]}, references=[(b"dimg", 1, [2]), (b"dimg", 2, [1])]))
+    out.write(kind, "thumbnail_of_itself", "heic", heif_file(
+        [(1, b"hvc1", bytes(20))], properties=[FAKE_HVCC, heif_ispe(64, 64)],
+        references=[(b"thmb", 1, [1]), (b"auxl", 1, [1])]))
+    # Counts far beyond what the boxes hold.
+    out.write(kind, "iinf_count_4294967295", "heic", heif_file(
+        [(1, b"hvc1", bytes(20))], properties=[FAKE_HVCC, heif_ispe(64, 64)], iinf_count=0xFFFF))
+    out.write(kind, "ipma_count_4294967295", "heic", heif_file(
+        [(1, b"hvc1", bytes(20))], properties=[FAKE_HVCC, heif_ispe(64, 64)], ipma_count=0xFFFFFFFF))
+    out.write(kind, "iloc_count_4294967295", "heic", heif_picture() .replace(
+        b"iloc\x01\x00\x00\x00\x44\x00\x00\x01", b"iloc\x01\x00\x00\x00\x44\x00\xff\xff"))
+    out.write(kind, "iloc_v2_count_4294967295", "heic", heif_file(
+        [(1, b"hvc1", bytes(20))], properties=[FAKE_HVCC, heif_ispe(64, 64)],
+        iloc=iso_full_box(b"iloc", 2, 0, bytes([0x44, 0]) + struct.pack(">I", 0xFFFFFFFF) +
+                          struct.pack(">IHHI", 1, 0, 0, 0xFFFF) + struct.pack(">II", 0, 20) * 3)))
+    out.write(kind, "ipco_4096_properties", "heic", heif_file(
+        [(1, b"hvc1", bytes(20))], properties=[FAKE_HVCC, heif_ispe(64, 64)] + [heif_ispe(1, 1)] * 4094,
+        associations={1: [1, 2] + list(range(3, 250)) + [32767]}))
+    # Locations outside the file: far past its end, wrapping around, before its start.
+    for name, offset, length in (("past_the_end", 1 << 40, 1 << 40), ("wrapping", 0xFFFFFFFF, 0xFFFFFFFF),
+                                 ("length_to_the_end_from_past_it", 1 << 32, 0)):
+        location = iso_full_box(b"iloc", 1, 0, bytes([0x88, 0x80]) + struct.pack(">H", 1) + struct.pack(
+            ">HHHQHQQ", 1, 0, 0, 1 << 62, 1, offset, length))
+        out.write(kind, f"iloc_extent_{name}", "heic", heif_file(
+            [(1, b"hvc1", bytes(20))], properties=[FAKE_HVCC, heif_ispe(64, 64)], iloc=location))
+    out.write(kind, "iloc_in_another_file", "heic", heif_picture().replace(
+        b"\x00\x01\x00\x00\x00\x00\x00\x01", b"\x00\x01\x00\x00\x00\x01\x00\x01", 1))
+    # Exif items whose offset to the TIFF header leaves them, or whose bytes leave the file.
+    picture = [(1, b"hvc1", bytes(20))]
+    props = [FAKE_HVCC, heif_ispe(64, 64)]
+    for name, payload in (("offset_4294967295", heif_exif_payload(0xFFFFFFFF)),
+                          ("offset_to_its_end", heif_exif_payload(len(heif_tiff()))),
+                          ("offset_into_the_middle", heif_exif_payload(3)),
+                          ("three_bytes", b"\0\0\0"),
+                          ("ifd_loop", heif_exif_payload(0, heif_tiff(ifd0_loops=True)))):
+        out.write(kind, f"exif_{name}", "heic", heif_file(
+            picture + [(2, b"Exif", payload)], properties=props, associations={1: [1, 2]},
+            references=[(b"cdsc", 2, [1])]))
+    out.write(kind, "exif_outside_the_file", "heic", heif_file(
+        picture + [(2, b"Exif", heif_exif_payload(0))], properties=props, associations={1: [1, 2]},
+        references=[(b"cdsc", 2, [1])], data_offset=1 << 31))
+    out.write(kind, "exif_4000_items", "heic", heif_file(
+        picture + [(2 + i, b"Exif", heif_exif_payload(0)) for i in range(4000)], properties=props,
+        associations={1: [1, 2]}, references=[(b"cdsc", 2 + i, [1]) for i in range(4000)]))
+    # Geometry: clean apertures with zero denominators or nothing left, odd rotations.
+    for name, values in (("zero_denominators", (64, 0, 64, 0, 0, 0, 0, 0)),
+                         ("nothing_left", (0, 1, 0, 1, 0, 1, 0, 1)),
+                         ("offset_far_outside", (32, 1, 32, 1, 0x7FFFFFFF, 1, 0x80000000, 1))):
+        out.write(kind, f"clap_{name}", "heic",
+                  heif_picture(extra=[iso_box(b"clap", struct.pack(">8I", *values))]))
+    out.write(kind, "irot_255_imir_255", "heic", heif_picture(extra=[iso_box(b"irot", b"\xff"), iso_box(b"imir", b"\xff")]))
+    out.write(kind, "alpha_of_gigapixels", "heic", heif_file(
+        picture + [(2, b"hvc1", bytes(20))], properties=props + [heif_ispe(60000, 60000), iso_full_box(
+            b"auxC", 0, 0, b"urn:mpeg:hevc:2015:auxid:1\0")], associations={1: [1, 2], 2: [1, 3, 4]},
+        references=[(b"auxl", 2, [1])]))
+    # Boxes: lengths shorter than their header, 64-bit lengths past any file, a box to the end.
+    out.write(kind, "meta_length_4", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1") + iso_box(b"meta", b"", size=4))
+    out.write(kind, "meta_64bit_length_2_63", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1") +
+              struct.pack(">I4sQ", 1, b"meta", 1 << 63) + bytes(64))
+    out.write(kind, "ftyp_only", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1"))
+    out.write(kind, "ftyp_length_0", "avif", iso_box(b"ftyp", b"avif\0\0\0\0mif1", size=0))
+    out.write(kind, "sequence_brand_with_empty_movie", "heic", iso_box(b"ftyp", b"msf1\0\0\0\0msf1hevc") +
+              iso_box(b"moov", b""))
+    # Coded data scrambled: AV1's decoder prints what it cannot parse unless it is kept quiet.
+    with open(os.path.join(ROOT, "tests", "fixtures", "heif", "avif_avifenc_10bit.avif"), "rb") as f:
+        avif = bytearray(f.read())
+    rng = random.Random(17)
+    for at in range(avif.index(b"mdat") + 6, len(avif)):
+        if rng.random() < 0.3:
+            avif[at] = rng.randrange(256)
+    out.write(kind, "avif_coded_data_scrambled", "avif", bytes(avif))
+    nested = b""
+    for _ in range(2000):
+        nested = iso_box(b"meta", b"\0\0\0\0" + nested)
+    out.write(kind, "meta_nested_2000_deep", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1") + nested)
+
 # ---------------------------------------------------------------------------------------------
 
 KINDS = (make_report_explosions, make_amplifications, make_segment_floods, make_pixel_claims,
          make_content_guesses, make_directory_structures, make_segment_structures,
-         make_damaged, make_bombs, make_odd_files)
+         make_damaged, make_bombs, make_odd_files, make_heif_structures)
 
 
 def main(argv):

@@ -8,6 +8,9 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-translations-l10n
   libqt6svg6 qt6-qpa-plugins
   zlib1g-dev libjpeg62-turbo-dev libtiff-dev libpng-dev libwebp-dev
+  # HEIF and AVIF: libheif's headers (the library is opened when a file needs it), and the
+  # encoders that make the test pictures and the benchmark's files.
+  libheif-dev libheif-examples libavif-bin
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   # Oracles and tools the tests and scripts use.

@@ -2,6 +2,7 @@
 
 #include "formats/bmp/bmp_reader.h"
 #include "formats/gif/gif_reader.h"
+#include "formats/heif/heif_reader.h"
 #include "formats/ico/ico_reader.h"
 #include "formats/jpeg/jpeg_reader.h"
 #include "formats/metafile/metafile_reader.h"
@@ -20,7 +21,8 @@ namespace {
 // last, since it matches any content.
 constexpr const FormatReader* kReaders[]{
     &kPngFormat,  &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
-    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kPsdFormat,  &kOtherFormat,
+    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kPsdFormat,
+    &kHeifFormat, &kOtherFormat,
 };
 
 }  // namespace

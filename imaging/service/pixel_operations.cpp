@@ -45,10 +45,12 @@ QImage HalvedByBox(const QImage& source)
     if (source.isNull())
         return QImage();
     // Averaging is only right on premultiplied colours: a transparent pixel has no colour to
-    // lend its neighbours.
+    // lend its neighbours. Four bytes a pixel in either order are averaged alike, so a picture
+    // decoded with its red byte first (HEIF's) is halved without converting it.
     QImage premultiplied = source;
-    if (premultiplied.format() != QImage::Format_ARGB32_Premultiplied &&
-        premultiplied.format() != QImage::Format_RGB32)
+    const QImage::Format format = premultiplied.format();
+    if (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32 &&
+        format != QImage::Format_RGBX8888 && format != QImage::Format_RGBA8888_Premultiplied)
         premultiplied = premultiplied.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (premultiplied.isNull())
         return QImage();

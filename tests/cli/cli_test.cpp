@@ -169,4 +169,31 @@ TEST(CliFixtureTest, DecodeAsksForThePixelsToo)
     EXPECT_EQ(sound.exitCode, 0);
 }
 
+// The libraries the dynamic loader opens for a run of veltra-info, as it reports them.
+QString LoadedLibraries(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("libs"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(VELTRA_INFO_PROGRAM), arguments);
+    process.waitForFinished(120000);
+    return QString::fromLocal8Bit(process.readAllStandardError());
+}
+
+// libheif (and the three video decoders it brings) is opened only when a HEIF picture's pixels
+// are needed: neither a JPEG's report nor a HEIC's facts open it; decoding the HEIC does.
+TEST(CodecLibraries, OpenedOnlyForThePixelsThatNeedThem)
+{
+    const QString heic = QStringLiteral(VELTRA_FIXTURES_DIR "/heif/heic_irot_90_exif_6.heic");
+    const QString jpeg = QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_exif_orientation_6.jpg");
+    const QString decodingHeic = LoadedLibraries({QStringLiteral("--decode"), heic});
+    if (!decodingHeic.contains(QLatin1String("calling init")))
+        GTEST_SKIP() << "the dynamic loader says nothing of what it loads here";
+    EXPECT_TRUE(decodingHeic.contains(QLatin1String("libheif"))) << decodingHeic.toStdString();
+    EXPECT_FALSE(LoadedLibraries({QStringLiteral("--decode"), jpeg}).contains(QLatin1String("libheif")));
+    EXPECT_FALSE(LoadedLibraries({heic}).contains(QLatin1String("libheif")));
+}
+
 }  // namespace

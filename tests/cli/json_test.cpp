@@ -165,6 +165,36 @@ TEST(JsonTest, ANameThatLiesAndAFileThatFails)
                            {QStringLiteral("reason"), QStringLiteral("not_found")}}));
 }
 
+// HEIF and AVIF are named by their picture's codec; the size is upright, the stored size the
+// file's own (its container turns it a quarter), the Exif orientation as stored; a file holding
+// only an image sequence fails for that reason.
+TEST(JsonTest, HeifKindsStoredSizeAndSequenceFailure)
+{
+    const QString folder = QStringLiteral(VELTRA_FIXTURES_DIR "/heif/");
+    const ProgramRun run = RunInfo({QStringLiteral("--json"), folder + QStringLiteral("heic_irot_90_exif_6.heic"),
+                                    folder + QStringLiteral("avif_avifenc_10bit.avif"),
+                                    folder + QStringLiteral("heif_jpeg_coded.heif"),
+                                    folder + QStringLiteral("heic_sequence_only.heic")},
+                                   QStringLiteral("C.UTF-8"));
+    EXPECT_EQ(run.exitCode, 1);
+    const QJsonArray objects = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    ASSERT_EQ(objects.size(), 4);
+    const QJsonObject heic = objects[0].toObject();
+    EXPECT_EQ(heic[u"type"][u"name"].toString(), QStringLiteral("heic"));
+    EXPECT_EQ(heic[u"type"][u"text"].toString(), QStringLiteral("未知类型"));
+    EXPECT_TRUE(heic[u"extension_matches"].toBool());
+    EXPECT_EQ(heic[u"width"].toInt(), 128);
+    EXPECT_EQ(heic[u"height"].toInt(), 64);
+    EXPECT_EQ(heic[u"stored"][u"width"].toInt(), 64);
+    EXPECT_EQ(heic[u"stored"][u"height"].toInt(), 128);
+    EXPECT_EQ(heic[u"orientation"][u"value"].toInt(), 6);
+    EXPECT_EQ(heic[u"orientation"][u"turn"].toString(), QStringLiteral("Rotate270FlipNone"));
+    EXPECT_EQ(objects[1][u"type"][u"name"].toString(), QStringLiteral("avif"));
+    EXPECT_EQ(objects[1][u"pixel_format"].toString(), QStringLiteral("48bppRGB"));
+    EXPECT_EQ(objects[2][u"type"][u"name"].toString(), QStringLiteral("heif"));
+    EXPECT_EQ(objects[3][u"reason"].toString(), QStringLiteral("sequence_only"));
+}
+
 // --analyze adds the findings after the report, in the user's language, or as "analysis".
 TEST(JsonTest, AnalysisInTextAndJson)
 {

@@ -41,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DecodableMimeTypesTest,
                                            "gif_one_frame.gif", "bmp_24bit.bmp",
                                            "tiff_rgb_8bit.tif", "icon_8bit_palette.ico",
                                            "webp_lossless_alpha.webp", "ppm_rgb.ppm",
-                                           "pbm_bilevel.pbm", "tga_32bit_alpha.tga"));
+                                           "pbm_bilevel.pbm", "tga_32bit_alpha.tga",
+                                           "heif/heic_irot_90_exif_6.heic",
+                                           "heif/avif_avifenc_10bit.avif"));
 
 TEST(DecodableMimeTypes, OnlyRasterPicturesEachOnce)
 {

@@ -76,6 +76,17 @@ QByteArray WmfStandardHead(std::uint16_t type, std::uint16_t headerWords, std::u
            Little16(0) + Little32(20) + Little16(0);
 }
 
+// An ISO base media file's first box: its declared length, major brand, minor version 0 and
+// compatible brands.
+QByteArray FileType(std::uint32_t length, const char* major, std::initializer_list<const char*> compatible)
+{
+    QByteArray box = Bytes({int(length >> 24), int((length >> 16) & 0xFF), int((length >> 8) & 0xFF),
+                            int(length & 0xFF)}) + Text("ftyp") + Text(major) + Bytes({0, 0, 0, 0});
+    for (const char* brand : compatible)
+        box += Text(brand);
+    return box;
+}
+
 struct SniffRow {
     const char* name;
     QByteArray head;
@@ -153,6 +164,17 @@ INSTANTIATE_TEST_SUITE_P(
         SniffRow{"wmf_wrong_type", WmfStandardHead(3, 9, 0x0300), FileFormat::Unknown},
         SniffRow{"webp", Text("RIFF") + Little32(30) + Text("WEBPVP8L"), FileFormat::WebP},
         SniffRow{"riff_wave", Text("RIFF") + Little32(30) + Text("WAVEfmt "), FileFormat::Unknown},
+        SniffRow{"heic", FileType(16, "heic", {}), FileFormat::Heif},
+        SniffRow{"avif", FileType(20, "avif", {"mif1"}), FileFormat::Heif},
+        SniffRow{"mif1_compatible_of_another_major", FileType(24, "MiHE", {"MiHB", "mif1"}), FileFormat::Heif},
+        SniffRow{"hevc_sequence", FileType(20, "msf1", {"hevc"}), FileFormat::Heif},
+        SniffRow{"avif_sequence", FileType(16, "avis", {}), FileFormat::Heif},
+        SniffRow{"heic_brand_past_the_box", FileType(16, "isom", {"heic"}), FileFormat::Unknown},
+        SniffRow{"ftyp_shorter_than_its_brands", FileType(12, "heic", {}), FileFormat::Unknown},
+        SniffRow{"mp4_video", FileType(24, "isom", {"iso2", "avc1"}), FileFormat::Unknown},
+        SniffRow{"canon_cr3", FileType(24, "crx ", {"crx ", "isom"}), FileFormat::Unknown},
+        SniffRow{"jpeg_xl_container", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({0x0D, 0x0A, 0x87, 0x0A}) +
+                                          FileType(20, "jxl ", {"jxl "}), FileFormat::Unknown},
         SniffRow{"empty", QByteArray(), FileFormat::Unknown},
         SniffRow{"one_byte", Bytes({0x89}), FileFormat::Unknown},
         SniffRow{"plain_text", Text("Hello, this is a text file.\n"), FileFormat::Unknown},

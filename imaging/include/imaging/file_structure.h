@@ -5,6 +5,7 @@
 // file's structure as the items, for telling what a file hides and how it was made.
 
 #include "imaging/gdiplus_types.h"
+#include "imaging/heif_structure.h"
 
 #include <QByteArray>
 #include <QString>
@@ -97,6 +98,9 @@ struct FileStructure {
     QByteArray xmp;             // the XMP packet (JPEG APP1, PNG iTXt, WebP "XMP ", ...)
     QByteArray iccProfile;      // reassembled from a JPEG's APP2 chunks; a PNG lists it as an item
     QByteArray c2paManifestStore;  // a PNG's caBX chunk, whole
+
+    // HEIF and AVIF only.
+    std::optional<HeifStructure> heif;
 };
 
 // An operation of our own: reads the file again and walks its structure. The same budgets
