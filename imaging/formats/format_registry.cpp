@@ -8,6 +8,7 @@
 #include "formats/other/other_reader.h"
 #include "formats/png/png_reader.h"
 #include "formats/psd/psd_reader.h"
+#include "formats/tiff/bigtiff_reader.h"
 #include "formats/tiff/tiff_reader.h"
 #include "formats/webp/webp_reader.h"
 
@@ -19,8 +20,9 @@ namespace {
 // Walked from the top; the first check that matches decides. Whatever else Qt decodes comes
 // last, since it matches any content.
 constexpr const FormatReader* kReaders[]{
-    &kPngFormat,  &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
-    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kPsdFormat,  &kOtherFormat,
+    &kPngFormat,     &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
+    &kBigTiffFormat, &kIconFormat, &kEmfFormat, &kWmfFormat, &kWebPFormat,
+    &kPsdFormat,     &kOtherFormat,
 };
 
 }  // namespace
