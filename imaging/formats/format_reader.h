@@ -40,6 +40,7 @@ enum class FileFormat {
     Wmf,
     WebP,
     Psd,
+    Jxl,
 };
 
 // What the decoder says of a file's first frame before decoding it: that it accepts the file,

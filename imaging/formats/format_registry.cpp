@@ -4,6 +4,7 @@
 #include "formats/gif/gif_reader.h"
 #include "formats/ico/ico_reader.h"
 #include "formats/jpeg/jpeg_reader.h"
+#include "formats/jxl/jxl_reader.h"
 #include "formats/metafile/metafile_reader.h"
 #include "formats/other/other_reader.h"
 #include "formats/png/png_reader.h"
@@ -22,7 +23,7 @@ namespace {
 constexpr const FormatReader* kReaders[]{
     &kPngFormat,     &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
     &kBigTiffFormat, &kIconFormat, &kEmfFormat, &kWmfFormat, &kWebPFormat,
-    &kPsdFormat,     &kOtherFormat,
+    &kPsdFormat,     &kJxlFormat,  &kOtherFormat,
 };
 
 }  // namespace

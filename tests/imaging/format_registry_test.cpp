@@ -159,6 +159,14 @@ INSTANTIATE_TEST_SUITE_P(
         SniffRow{"wmf_wrong_type", WmfStandardHead(3, 9, 0x0300), FileFormat::Unknown},
         SniffRow{"webp", Text("RIFF") + Little32(30) + Text("WEBPVP8L"), FileFormat::WebP},
         SniffRow{"riff_wave", Text("RIFF") + Little32(30) + Text("WAVEfmt "), FileFormat::Unknown},
+        SniffRow{"jxl_codestream", Bytes({0xFF, 0x0A, 0xFA, 0x7F}), FileFormat::Jxl},
+        SniffRow{"jxl_container", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Jxl},
+        SniffRow{"jxl_container_signature_cut", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({13}),
+                 FileFormat::Unknown},
+        SniffRow{"jxl_box_of_another_length", Bytes({0, 0, 0, 16}) + Text("JXL ") +
+                                                  Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Unknown},
         SniffRow{"empty", QByteArray(), FileFormat::Unknown},
         SniffRow{"one_byte", Bytes({0x89}), FileFormat::Unknown},
         SniffRow{"plain_text", Text("Hello, this is a text file.\n"), FileFormat::Unknown},
@@ -218,6 +226,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RawFormatOf, OtherFormatsGetAnIdentifierOutsideTheTable)
 {
     EXPECT_EQ(RawFormatOf(FileFormat::WebP), ImageFormatOtherDecoded);
+    EXPECT_EQ(RawFormatOf(FileFormat::Jxl), ImageFormatOtherDecoded);
     EXPECT_EQ(RawFormatOf(FileFormat::Unknown), ImageFormatOtherDecoded);
     const char* const tableFamily[] = {
         "{b96b3ca9-0728-11d3-9d7b-0000f81ef32e}", "{b96b3caa-0728-11d3-9d7b-0000f81ef32e}",
