@@ -8,13 +8,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-translations-l10n
   libqt6svg6 qt6-qpa-plugins
   zlib1g-dev libjpeg62-turbo-dev libtiff-dev libpng-dev
-  # JPEG XL, opened when a file needs it; Brotli for its packed metadata.
-  libjxl-dev libbrotli-dev
+  # JPEG XL and JPEG 2000, opened when a file needs them; Brotli for JPEG XL's packed metadata.
+  libjxl-dev libopenjp2-7-dev libbrotli-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   # Oracles and tools the tests and scripts use.
   exiv2 libimage-exiftool-perl imagemagick xvfb xauth x11-utils
-  libjpeg-turbo-progs libjxl-tools
+  libjpeg-turbo-progs libjxl-tools libopenjp2-tools
   clang libclang-rt-14-dev
   # Validators and viewers of the installed desktop entry, metainfo, icons and manual pages.
   desktop-file-utils appstream man-db groff-base librsvg2-bin

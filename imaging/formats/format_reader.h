@@ -41,6 +41,7 @@ enum class FileFormat {
     WebP,
     Psd,
     Jxl,
+    Jp2,
 };
 
 // What the decoder says of a file's first frame before decoding it: that it accepts the file,

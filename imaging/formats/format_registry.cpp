@@ -3,6 +3,7 @@
 #include "formats/bmp/bmp_reader.h"
 #include "formats/gif/gif_reader.h"
 #include "formats/ico/ico_reader.h"
+#include "formats/jp2/jp2_reader.h"
 #include "formats/jpeg/jpeg_reader.h"
 #include "formats/jxl/jxl_reader.h"
 #include "formats/metafile/metafile_reader.h"
@@ -22,8 +23,8 @@ namespace {
 // last, since it matches any content.
 constexpr const FormatReader* kReaders[]{
     &kPngFormat,     &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
-    &kBigTiffFormat, &kIconFormat, &kEmfFormat, &kWmfFormat, &kWebPFormat,
-    &kPsdFormat,     &kJxlFormat,  &kOtherFormat,
+    &kBigTiffFormat, &kIconFormat, &kEmfFormat, &kWmfFormat,  &kWebPFormat,
+    &kPsdFormat,     &kJxlFormat,  &kJp2Format, &kOtherFormat,
 };
 
 }  // namespace

@@ -167,6 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
         SniffRow{"jxl_box_of_another_length", Bytes({0, 0, 0, 16}) + Text("JXL ") +
                                                   Bytes({13, 10, 0x87, 10}),
                  FileFormat::Unknown},
+        SniffRow{"jp2", Bytes({0, 0, 0, 12}) + Text("jP  ") + Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Jp2},
+        SniffRow{"j2k_codestream", Bytes({0xFF, 0x4F, 0xFF, 0x51, 0, 47}), FileFormat::Jp2},
+        SniffRow{"j2k_start_without_siz", Bytes({0xFF, 0x4F, 0xFF, 0x52}), FileFormat::Unknown},
+        SniffRow{"jp2_signature_uppercase", Bytes({0, 0, 0, 12}) + Text("JP  ") +
+                                                Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Unknown},
         SniffRow{"empty", QByteArray(), FileFormat::Unknown},
         SniffRow{"one_byte", Bytes({0x89}), FileFormat::Unknown},
         SniffRow{"plain_text", Text("Hello, this is a text file.\n"), FileFormat::Unknown},
@@ -227,6 +234,7 @@ TEST(RawFormatOf, OtherFormatsGetAnIdentifierOutsideTheTable)
 {
     EXPECT_EQ(RawFormatOf(FileFormat::WebP), ImageFormatOtherDecoded);
     EXPECT_EQ(RawFormatOf(FileFormat::Jxl), ImageFormatOtherDecoded);
+    EXPECT_EQ(RawFormatOf(FileFormat::Jp2), ImageFormatOtherDecoded);
     EXPECT_EQ(RawFormatOf(FileFormat::Unknown), ImageFormatOtherDecoded);
     const char* const tableFamily[] = {
         "{b96b3ca9-0728-11d3-9d7b-0000f81ef32e}", "{b96b3caa-0728-11d3-9d7b-0000f81ef32e}",
