@@ -9,6 +9,7 @@
 #include "icc_profile.h"
 #include "info/file_kinds.h"
 #include "jpeg_coding.h"
+#include "jpeg_xl_coding.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -258,9 +259,9 @@ void AddColourFinding(const info::ImageFacts& facts, const FileStructure& struct
                                            {QStringLiteral("exif_colour_space"), facts.colorSpaceText}}});
 }
 
-constexpr std::array<Topic, 7> kTopics{Topic::Name,       Topic::TrailingData, Topic::Embedded,
-                                       Topic::JpegCoding, Topic::Provenance,   Topic::Colour,
-                                       Topic::Consistency};
+constexpr std::array<Topic, 8> kTopics{Topic::Name,       Topic::TrailingData, Topic::Embedded,
+                                       Topic::JpegCoding, Topic::JpegXl,       Topic::Provenance,
+                                       Topic::Colour,     Topic::Consistency};
 
 }  // namespace
 
@@ -272,6 +273,7 @@ FileAnalysis AnalyseFile(const QString& path, GpImage* image, const info::ImageF
     AddTrailingDataFinding(facts, structure, language, analysis.findings);
     AddEmbeddedPictureFindings(image, facts, structure, language, analysis.findings);
     AddJpegCodingFindings(structure, language, analysis.findings);
+    AddJpegXlFindings(facts, structure, language, analysis.findings);
     AddProvenanceFindings(facts, structure, language, analysis.findings);
     AddColourFinding(facts, structure, language, analysis.findings);
     AddConsistencyFindings(facts, structure, language, analysis.findings);
@@ -285,6 +287,7 @@ QString TopicHeading(Topic topic, Language language)
     case Topic::TrailingData: return Say(language, QStringLiteral("结尾之后"), QStringLiteral("After the end"));
     case Topic::Embedded: return Say(language, QStringLiteral("内嵌图片"), QStringLiteral("Embedded pictures"));
     case Topic::JpegCoding: return Say(language, QStringLiteral("JPEG 编码"), QStringLiteral("JPEG coding"));
+    case Topic::JpegXl: return Say(language, QStringLiteral("JPEG XL"), QStringLiteral("JPEG XL"));
     case Topic::Provenance: return Say(language, QStringLiteral("来源"), QStringLiteral("Provenance"));
     case Topic::Colour: return Say(language, QStringLiteral("颜色"), QStringLiteral("Colour"));
     case Topic::Consistency: return Say(language, QStringLiteral("一致性"), QStringLiteral("Consistency"));
@@ -299,6 +302,7 @@ QString TopicName(Topic topic)
     case Topic::TrailingData: return QStringLiteral("trailing_data");
     case Topic::Embedded: return QStringLiteral("embedded");
     case Topic::JpegCoding: return QStringLiteral("jpeg");
+    case Topic::JpegXl: return QStringLiteral("jpeg_xl");
     case Topic::Provenance: return QStringLiteral("provenance");
     case Topic::Colour: return QStringLiteral("colour");
     case Topic::Consistency: return QStringLiteral("consistency");
