@@ -2171,10 +2171,164 @@ def make_heif_structures(out):
     out.write(kind, "meta_nested_2000_deep", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1") + nested)
 
 # ---------------------------------------------------------------------------------------------
+# JPEG XL, JPEG 2000 and BigTIFF: headers that claim gigapixels, boxes whose lengths lie,
+# BigTIFF counts and offsets far past the file.
+
+class BitWriter:
+    """JPEG XL's bit packing: each field from its lowest bit up, bytes filled from bit 0."""
+
+    def __init__(self):
+        self.bits = []
+
+    def write(self, value, count):
+        self.bits += [(value >> i) & 1 for i in range(count)]
+
+    def bytes(self):
+        padded = self.bits + [0] * (-len(self.bits) % 8)
+        return bytes(sum(bit << i for i, bit in enumerate(padded[at:at + 8]))
+                     for at in range(0, len(padded), 8))
+
+
+def jxl_codestream(width, height, tail=b""):
+    """A codestream header of that size (each as a 30-bit U32 field) with all-default image
+    metadata: 8-bit RGB in XYB. Then whatever the tail says, in place of frames."""
+    bits = BitWriter()
+    bits.write(0, 1)                 # not a small size
+    bits.write(3, 2)                 # height: 1 + 30 bits
+    bits.write(height - 1, 30)
+    bits.write(0, 3)                 # no aspect ratio: the width follows
+    bits.write(3, 2)
+    bits.write(width - 1, 30)
+    bits.write(1, 1)                 # image metadata all default
+    return b"\xff\x0a" + bits.bytes() + tail
+
+
+def iso_box(kind, content, length=None):
+    return struct.pack(">I", 8 + len(content) if length is None else length) + kind + content
+
+
+JXL_SIGNATURE_BOX = (iso_box(b"JXL ", b"\r\n\x87\n")
+                     + iso_box(b"ftyp", b"jxl " + b"\0" * 4 + b"jxl "))
+JP2_SIGNATURE_BOX = iso_box(b"jP  ", b"\r\n\x87\n")
+
+
+def jp2_siz(width, height, components=3, depth=7):
+    """SOC and a SIZ marker segment of one tile covering the picture."""
+    body = struct.pack(">HIIIIIIIIH", 0, width, height, 0, 0, width, height, 0, 0, components)
+    body += bytes([depth, 1, 1]) * components
+    return b"\xff\x4f\xff\x51" + struct.pack(">H", len(body) + 2) + body
+
+
+def jp2_file(width, height, components=3, codestream_tail=b"", header_boxes=b""):
+    ihdr = iso_box(b"ihdr", struct.pack(">IIHBBBB", height, width, components, 7, 7, 0, 0))
+    colr = iso_box(b"colr", struct.pack(">BBBI", 1, 0, 0, 16))
+    return (JP2_SIGNATURE_BOX + iso_box(b"ftyp", b"jp2 \0\0\0\0jp2 ")
+            + iso_box(b"jp2h", ihdr + colr + header_boxes)
+            + iso_box(b"jp2c", jp2_siz(width, height, components) + codestream_tail))
+
+
+def bigtiff(entries, big_endian=False, first_ifd=16, declared_count=None, next_ifd=0, tail=b""):
+    """A BigTIFF whose first directory holds (tag, type, count, 8-byte field) entries."""
+    e = ">" if big_endian else "<"
+    head = (b"MM\0\x2b\0\x08\0\0" if big_endian else b"II\x2b\0\x08\0\0\0")
+    head += struct.pack(e + "Q", first_ifd)
+    count = len(entries) if declared_count is None else declared_count
+    body = struct.pack(e + "Q", count)
+    for tag, kind, number, field in entries:
+        body += struct.pack(e + "HHQ", tag, kind, number) + field
+    return head + body + struct.pack(e + "Q", next_ifd) + tail
+
+
+def bigtiff_grey_entries(width, height, strip_offset, strip_bytes, e="<"):
+    def short(value):
+        return struct.pack(e + "H", value).ljust(8, b"\0")
+
+    def long8(value):
+        return struct.pack(e + "Q", value)
+    return [(256, 4, 1, struct.pack(e + "I", width).ljust(8, b"\0")),
+            (257, 4, 1, struct.pack(e + "I", height).ljust(8, b"\0")),
+            (258, 3, 1, short(8)), (259, 3, 1, short(1)), (262, 3, 1, short(1)),
+            (273, 16, 1, long8(strip_offset)), (277, 3, 1, short(1)),
+            (278, 4, 1, struct.pack(e + "I", height).ljust(8, b"\0")),
+            (279, 16, 1, long8(strip_bytes))]
+
+
+def make_jxl_jp2_bigtiff_structures(out):
+    kind = "structure"
+    # JPEG XL: sizes past any budget, and within the pixel budget but not the decoder's planes.
+    out.write(kind, "jxl_header_claiming_a_billion_by_a_billion", "jxl",
+              jxl_codestream(1 << 30, 1 << 30))
+    out.write(kind, "jxl_header_claiming_4096x4096_in_40_bytes", "jxl",
+              jxl_codestream(4096, 4096, b"\0" * 24))
+    out.write(kind, "jxl_header_2048x2048_then_garbage", "jxl",
+              jxl_codestream(2048, 2048, bytes(random.Random(17).getrandbits(8)
+                                               for _ in range(4096))))
+    out.write(kind, "jxl_header_cut_after_signature", "jxl", b"\xff\x0a\x00")
+    codestream = jxl_codestream(64, 64)
+    out.write(kind, "jxl_container_box_shorter_than_its_header", "jxl",
+              JXL_SIGNATURE_BOX + iso_box(b"jxlc", codestream, length=4))
+    out.write(kind, "jxl_container_box_longer_than_the_file", "jxl",
+              JXL_SIGNATURE_BOX + iso_box(b"jxlc", codestream, length=0xFFFFFFF0))
+    out.write(kind, "jxl_container_64bit_box_length_2_to_the_63", "jxl",
+              JXL_SIGNATURE_BOX + struct.pack(">I4sQ", 1, b"jxlc", 1 << 63) + codestream)
+    out.write(kind, "jxl_container_exif_offset_past_its_box", "jxl",
+              JXL_SIGNATURE_BOX + iso_box(b"Exif", struct.pack(">I", 0xFFFFFFF0) + b"MM\0*")
+              + iso_box(b"jxlc", codestream))
+    out.write(kind, "jxl_container_10000_empty_parts", "jxl",
+              JXL_SIGNATURE_BOX + iso_box(b"jxlp", struct.pack(">I", 0)) * 10000)
+    out.write(kind, "jxl_container_brob_of_garbage", "jxl",
+              JXL_SIGNATURE_BOX + iso_box(b"brob", b"Exif" + b"\xff" * 64)
+              + iso_box(b"jxlc", codestream))
+
+    # JPEG 2000: box lengths that lie, sizes past any budget, component counts.
+    out.write(kind, "jp2_header_box_length_past_the_file", "jp2",
+              JP2_SIGNATURE_BOX + iso_box(b"jp2h", b"\0" * 16, length=0xFFFFFFFF))
+    out.write(kind, "jp2_box_length_shorter_than_its_header", "jp2",
+              JP2_SIGNATURE_BOX + iso_box(b"jp2h", b"\0" * 16, length=3))
+    out.write(kind, "jp2_image_header_4_billion_square", "jp2",
+              jp2_file(0xFFFFFFF0, 0xFFFFFFF0))
+    out.write(kind, "jp2_header_and_codestream_disagree", "jp2",
+              jp2_file(64, 64)[:-len(jp2_siz(64, 64))] + jp2_siz(8, 8))
+    out.write(kind, "jp2_16384_components", "jp2", jp2_file(16, 16, components=16384))
+    out.write(kind, "jp2_3000x3000_no_tile_data", "jp2", jp2_file(3000, 3000))
+    out.write(kind, "jp2_palette_box_claiming_65535_entries", "jp2",
+              jp2_file(8, 8, components=1,
+                       header_boxes=iso_box(b"pclr", struct.pack(">HB", 65535, 3) + b"\x07" * 3)))
+    out.write(kind, "jp2_exif_uuid_with_directory_loop", "jp2",
+              jp2_file(8, 8)[:12] + iso_box(b"uuid", b"JpgTiffExif->JP2" + b"II*\0\x08\0\0\0"
+                                            + b"\x01\x00" + b"\x0f\x01\x02\x00\x02\0\0\0ab\0\0"
+                                            + b"\x08\0\0\0") + jp2_file(8, 8)[12:])
+    out.write(kind, "j2c_codestream_4_billion_square", "j2c", jp2_siz(0xFFFFFFF0, 0xFFFFFFF0))
+    out.write(kind, "j2c_codestream_cut_in_siz", "j2c", jp2_siz(64, 64)[:20])
+
+    # BigTIFF: counts of 2^40 and 2^64 - 1, offsets past the file and past 2^63, loops.
+    entries = bigtiff_grey_entries(8, 8, 16, 64)
+    out.write(kind, "bigtiff_entry_count_2_to_the_40", "tif",
+              bigtiff(entries, declared_count=1 << 40))
+    out.write(kind, "bigtiff_entry_count_all_ones", "tif",
+              bigtiff(entries, declared_count=(1 << 64) - 1))
+    out.write(kind, "bigtiff_first_directory_past_2_to_the_63", "tif",
+              bigtiff(entries, first_ifd=(1 << 63) + 16))
+    out.write(kind, "bigtiff_strip_offset_past_the_file", "tif",
+              bigtiff(bigtiff_grey_entries(8, 8, 1 << 40, 64)))
+    out.write(kind, "bigtiff_value_count_2_to_the_60", "tif",
+              bigtiff(entries + [(0x010E, 2, 1 << 60, struct.pack("<Q", 16))]))
+    out.write(kind, "bigtiff_claiming_2_billion_square", "tif",
+              bigtiff(bigtiff_grey_entries(0x7FFFFFFF, 0x7FFFFFFF, 16, 64)))
+    loop = bigtiff(entries + [(0x8769, 18, 1, struct.pack("<Q", 16))])
+    out.write(kind, "bigtiff_exif_pointer_to_ifd0", "tif", loop)
+    out.write(kind, "bigtiff_next_directory_is_itself", "tif", bigtiff(entries, next_ifd=16))
+    out.write(kind, "bigtiff_big_endian_count_2_to_the_40", "tif",
+              bigtiff(bigtiff_grey_entries(8, 8, 16, 64, ">"), big_endian=True,
+                      declared_count=1 << 40))
+
+
+# ---------------------------------------------------------------------------------------------
 
 KINDS = (make_report_explosions, make_amplifications, make_segment_floods, make_pixel_claims,
          make_content_guesses, make_directory_structures, make_segment_structures,
-         make_damaged, make_bombs, make_odd_files, make_heif_structures)
+         make_damaged, make_bombs, make_odd_files, make_heif_structures,
+         make_jxl_jp2_bigtiff_structures)
 
 
 def main(argv):

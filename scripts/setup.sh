@@ -11,11 +11,13 @@ packages=(
   # HEIF and AVIF: libheif's headers (the library is opened when a file needs it), and the
   # encoders that make the test pictures and the benchmark's files.
   libheif-dev libheif-examples libavif-bin
+  # JPEG XL and JPEG 2000, opened when a file needs them; Brotli for JPEG XL's packed metadata.
+  libjxl-dev libopenjp2-7-dev libbrotli-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   # Oracles and tools the tests and scripts use.
   exiv2 libimage-exiftool-perl imagemagick xvfb xauth x11-utils
-  libjpeg-turbo-progs
+  libjpeg-turbo-progs libjxl-tools libopenjp2-tools
   clang libclang-rt-14-dev
   # Validators and viewers of the installed desktop entry, metainfo, icons and manual pages.
   desktop-file-utils appstream man-db groff-base librsvg2-bin

@@ -27,7 +27,23 @@ inline FileFacts ReadNoFacts(QByteArrayView /*file*/)
     return {};
 }
 
-enum class FileFormat { Unknown, Png, Jpeg, Gif, Bmp, Tiff, Icon, Emf, Wmf, WebP, Psd, Heif };
+enum class FileFormat {
+    Unknown,
+    Png,
+    Jpeg,
+    Gif,
+    Bmp,
+    Tiff,
+    BigTiff,
+    Icon,
+    Emf,
+    Wmf,
+    WebP,
+    Psd,
+    Heif,
+    Jxl,
+    Jp2,
+};
 
 // What the decoder says of a file's first frame before decoding it: that it accepts the file,
 // the frame's size, and which kind of content it found.

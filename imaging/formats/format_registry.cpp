@@ -4,11 +4,14 @@
 #include "formats/gif/gif_reader.h"
 #include "formats/heif/heif_reader.h"
 #include "formats/ico/ico_reader.h"
+#include "formats/jp2/jp2_reader.h"
 #include "formats/jpeg/jpeg_reader.h"
+#include "formats/jxl/jxl_reader.h"
 #include "formats/metafile/metafile_reader.h"
 #include "formats/other/other_reader.h"
 #include "formats/png/png_reader.h"
 #include "formats/psd/psd_reader.h"
+#include "formats/tiff/bigtiff_reader.h"
 #include "formats/tiff/tiff_reader.h"
 #include "formats/webp/webp_reader.h"
 
@@ -20,9 +23,9 @@ namespace {
 // Walked from the top; the first check that matches decides. Whatever else Qt decodes comes
 // last, since it matches any content.
 constexpr const FormatReader* kReaders[]{
-    &kPngFormat,  &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
-    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kPsdFormat,
-    &kHeifFormat, &kOtherFormat,
+    &kPngFormat,     &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
+    &kBigTiffFormat, &kIconFormat, &kEmfFormat, &kWmfFormat,  &kWebPFormat,
+    &kPsdFormat,     &kHeifFormat, &kJxlFormat, &kJp2Format,  &kOtherFormat,
 };
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "formats/qt_decoding.h"
 
+#include "formats/decoder_input_device.h"
 #include "formats/format_reader.h"
 #include "imaging/logging.h"
 #include "imaging/work_counters.h"
 #include "util/pixel_memory.h"
 
-#include <QIODevice>
 #include <QImageReader>
 
 #include <algorithm>
@@ -15,66 +15,6 @@
 
 namespace veltra::imaging {
 namespace {
-
-// What a decoder reads: the file, or the pieces its format's reader chose, served one after
-// another without joining them into a copy. Random access, as libtiff needs.
-class DecoderInputDevice final : public QIODevice {
-public:
-    DecoderInputDevice(QByteArrayView file, const FileFacts& facts)
-    {
-        if (facts.decoderInput.empty()) {
-            addPart(file);
-        } else {
-            for (const DecoderPiece& piece : facts.decoderInput) {
-                addPart(piece.made.isEmpty()
-                            ? file.sliced(piece.fromFile.offset, piece.fromFile.length)
-                            : QByteArrayView(piece.made));
-            }
-        }
-        open(QIODevice::ReadOnly);
-    }
-
-    bool isSequential() const override { return false; }
-    qint64 size() const override { return total_; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        qint64 position = pos();
-        qint64 copied = 0;
-        // The part holding the position: the last one that starts at or before it.
-        auto part = std::upper_bound(starts_.begin(), starts_.end(), position);
-        if (part == starts_.begin())
-            return 0;
-        for (std::size_t index = std::size_t(part - starts_.begin()) - 1;
-             index < parts_.size() && copied < maxSize; ++index) {
-            const qint64 within = position - starts_[index];
-            // A decoder may seek past the end and read there: it gets nothing.
-            if (within >= parts_[index].size())
-                break;
-            const qint64 count = std::min(maxSize - copied, parts_[index].size() - within);
-            std::memcpy(data + copied, parts_[index].data() + within, std::size_t(count));
-            copied += count;
-            position += count;
-        }
-        return copied;
-    }
-    qint64 writeData(const char* /*data*/, qint64 /*size*/) override { return -1; }
-
-private:
-    void addPart(QByteArrayView part)
-    {
-        if (part.isEmpty())
-            return;
-        parts_.push_back(part);
-        starts_.push_back(total_);
-        total_ += part.size();
-    }
-
-    std::vector<QByteArrayView> parts_;
-    std::vector<qint64> starts_;
-    qint64 total_ = 0;
-};
 
 // A reader that keeps pixels as stored and asks only the decoder named.
 struct QtReader {

@@ -20,8 +20,32 @@ namespace {
 // hostile file means thousands of junk items; more than this many are not read.
 constexpr int kMaxEntriesPerDirectory = 4096;
 
-constexpr std::uint64_t kEntrySize = 12;
-constexpr std::uint64_t kInlineValueSize = 4;
+// BigTIFF's 64-bit types. None is an item type, but a pointer to a directory may be stored
+// as LONG8 or IFD8, and is followed all the same.
+constexpr std::uint16_t kTypeLong8 = 16;
+constexpr std::uint16_t kTypeSLong8 = 17;
+constexpr std::uint16_t kTypeIfd8 = 18;
+
+// How a directory is laid out: classic TIFF counts entries in 2 bytes and gives each 12 bytes
+// (tag, type, 4-byte count, 4-byte value or offset); BigTIFF counts in 8 bytes and gives each
+// 20 (tag, type, 8-byte count, 8-byte value or offset).
+struct DirectoryLayout {
+    std::uint64_t countSize;
+    std::uint64_t entrySize;
+    std::uint64_t fieldSize;  // of an entry's count, its inline value and an offset
+
+    static DirectoryLayout Of(TiffVariant variant)
+    {
+        return variant == TiffVariant::Big ? DirectoryLayout{8, 20, 8} : DirectoryLayout{2, 12, 4};
+    }
+};
+
+std::uint32_t ElementSize(std::uint16_t type)
+{
+    if (type == kTypeLong8 || type == kTypeSLong8 || type == kTypeIfd8)
+        return 8;
+    return TiffTypeElementSize(type);
+}
 
 struct ThumbnailIdRow {
     PROPID ifd1Tag;
@@ -95,7 +119,7 @@ QByteArray ToLittleEndian(QByteArrayView stored, TiffType type, ByteOrder order)
 struct Entry {
     std::uint16_t tag = 0;
     std::uint16_t type = 0;
-    std::uint32_t count = 0;
+    std::uint64_t count = 0;
     // The value bytes in the file's byte order; unset when the type is unknown, the size
     // overflows or the bytes lie outside the structure.
     std::optional<QByteArrayView> stored;
@@ -103,62 +127,80 @@ struct Entry {
 
 struct Directory {
     std::vector<Entry> entries;
-    std::optional<std::uint32_t> nextOffset;
+    std::optional<std::uint64_t> nextOffset;
 };
 
 class IfdWalker {
 public:
-    IfdWalker(QByteArrayView tiff, ByteOrder order) : m_tiff(tiff), m_order(order) {}
+    IfdWalker(QByteArrayView tiff, const TiffHeader& header)
+        : m_tiff(tiff),
+          m_order(header.order),
+          m_layout(DirectoryLayout::Of(header.variant))
+    {
+    }
 
     ByteOrder order() const { return m_order; }
     QByteArrayView bytes() const { return m_tiff; }
 
     // The directory at `offset`, or nothing when it lies outside the structure or was read
     // before: a pointer back to an earlier directory would otherwise repeat it forever.
-    std::optional<Directory> readDirectory(std::uint32_t offset)
+    std::optional<Directory> readDirectory(std::uint64_t offset)
     {
         if (!m_visited.insert(offset).second) {
-            qCInfo(lcImaging, "directory at offset %u was read already; the pointer is ignored",
-                   offset);
+            qCInfo(lcImaging, "directory at offset %llu was read already; the pointer is ignored",
+                   static_cast<unsigned long long>(offset));
             return std::nullopt;
         }
         const auto size = static_cast<std::uint64_t>(m_tiff.size());
-        if (!RangeInside(offset, 2, size)) {
-            qCInfo(lcImaging, "directory at offset %u lies outside the data; ignored", offset);
+        if (!RangeInside(offset, m_layout.countSize, size)) {
+            qCInfo(lcImaging, "directory at offset %llu lies outside the data; ignored",
+                   static_cast<unsigned long long>(offset));
             return std::nullopt;
         }
-        const std::uint16_t storedCount = Read16(m_tiff, offset, m_order);
-        const std::uint64_t firstEntry = std::uint64_t{offset} + 2;
+        const std::uint64_t storedCount = readField(offset, m_layout.countSize);
+        const std::uint64_t firstEntry = offset + m_layout.countSize;
 
         Directory directory;
-        const int readable = std::min<int>(storedCount, kMaxEntriesPerDirectory);
-        if (readable < storedCount)
-            qCInfo(lcImaging, "directory at offset %u claims %u entries; only %d are read",
-                   offset, storedCount, readable);
+        const auto readable =
+            static_cast<int>(std::min<std::uint64_t>(storedCount, kMaxEntriesPerDirectory));
+        if (static_cast<std::uint64_t>(readable) < storedCount)
+            qCInfo(lcImaging, "directory at offset %llu claims %llu entries; only %d are read",
+                   static_cast<unsigned long long>(offset),
+                   static_cast<unsigned long long>(storedCount), readable);
         directory.entries.reserve(static_cast<std::size_t>(readable));
         for (int index = 0; index < readable; ++index) {
-            const std::uint64_t at = firstEntry + static_cast<std::uint64_t>(index) * kEntrySize;
+            const std::uint64_t at =
+                firstEntry + static_cast<std::uint64_t>(index) * m_layout.entrySize;
             // A truncated directory ends where the structure ends.
-            if (!RangeInside(at, kEntrySize, size)) {
-                qCInfo(lcImaging, "directory at offset %u is cut off after %d entries", offset,
-                       index);
+            if (!RangeInside(at, m_layout.entrySize, size)) {
+                qCInfo(lcImaging, "directory at offset %llu is cut off after %d entries",
+                       static_cast<unsigned long long>(offset), index);
                 break;
             }
             directory.entries.push_back(readEntry(static_cast<qsizetype>(at)));
         }
-        const std::uint64_t nextAt = firstEntry + std::uint64_t{storedCount} * kEntrySize;
-        if (RangeInside(nextAt, 4, size))
-            directory.nextOffset = Read32(m_tiff, static_cast<qsizetype>(nextAt), m_order);
+        // A count the structure cannot hold leaves no place for the next offset; a BigTIFF
+        // count of 2^60 entries would overflow the product.
+        if (storedCount <= size / m_layout.entrySize) {
+            const std::uint64_t nextAt = firstEntry + storedCount * m_layout.entrySize;
+            if (RangeInside(nextAt, m_layout.fieldSize, size))
+                directory.nextOffset = readField(nextAt, m_layout.fieldSize);
+        }
         return directory;
     }
 
-    // The offset a pointer entry holds: its first element, stored as LONG or as IFD.
-    std::optional<std::uint32_t> pointerTarget(const Entry& entry) const
+    // The offset a pointer entry holds: its first element, stored as LONG or IFD (or, in a
+    // BigTIFF, as LONG8 or IFD8).
+    std::optional<std::uint64_t> pointerTarget(const Entry& entry) const
     {
-        const auto type = static_cast<TiffType>(entry.type);
-        if ((type != TiffType::Long && type != TiffType::Ifd) || !entry.stored || entry.count == 0)
+        if (!entry.stored || entry.count == 0)
             return std::nullopt;
-        return Read32(*entry.stored, 0, m_order);
+        const auto type = static_cast<TiffType>(entry.type);
+        if (type == TiffType::Long || type == TiffType::Ifd)
+            return Read32(*entry.stored, 0, m_order);
+        if (entry.type == kTypeLong8 || entry.type == kTypeIfd8)
+            return Read64(*entry.stored, 0, m_order);
+        return std::nullopt;
     }
 
     // The first element of a SHORT or LONG entry, as thumbnail offsets and lengths are kept.
@@ -186,29 +228,41 @@ public:
     }
 
 private:
+    std::uint64_t readField(std::uint64_t at, std::uint64_t fieldSize) const
+    {
+        const auto offset = static_cast<qsizetype>(at);
+        if (fieldSize == 8)
+            return Read64(m_tiff, offset, m_order);
+        if (fieldSize == 4)
+            return Read32(m_tiff, offset, m_order);
+        return Read16(m_tiff, offset, m_order);
+    }
+
     Entry readEntry(qsizetype at) const
     {
         Entry entry;
         entry.tag = Read16(m_tiff, at, m_order);
         entry.type = Read16(m_tiff, at + 2, m_order);
-        entry.count = Read32(m_tiff, at + 4, m_order);
-        const std::uint64_t elementSize = TiffTypeElementSize(entry.type);
+        entry.count = readField(static_cast<std::uint64_t>(at) + 4, m_layout.fieldSize);
+        const std::uint64_t elementSize = ElementSize(entry.type);
         if (elementSize == 0) {
             qCInfo(lcImaging, "tag 0x%04x has unknown type %u; skipped", entry.tag, entry.type);
             return entry;
         }
-        // Offsets in a TIFF structure are 32-bit, so a value of 4 GiB or more cannot be
-        // inside it; checking here keeps a wrapped product from passing as a small size.
-        if (entry.count > std::numeric_limits<std::uint32_t>::max() / elementSize) {
-            qCInfo(lcImaging, "tag 0x%04x claims %u values, more than any file holds; skipped",
-                   entry.tag, entry.count);
+        // A value larger than the structure cannot be inside it; checking here keeps a wrapped
+        // product from passing as a small size.
+        const auto size = static_cast<std::uint64_t>(m_tiff.size());
+        if (entry.count > size / elementSize) {
+            qCInfo(lcImaging, "tag 0x%04x claims %llu values, more than the data holds; skipped",
+                   entry.tag, static_cast<unsigned long long>(entry.count));
             return entry;
         }
         const std::uint64_t byteCount = entry.count * elementSize;
-        std::uint64_t valueAt = static_cast<std::uint64_t>(at) + 8;
-        if (byteCount > kInlineValueSize)
-            valueAt = Read32(m_tiff, at + 8, m_order);
-        if (!RangeInside(valueAt, byteCount, static_cast<std::uint64_t>(m_tiff.size()))) {
+        const std::uint64_t valueField = static_cast<std::uint64_t>(at) + 4 + m_layout.fieldSize;
+        std::uint64_t valueAt = valueField;
+        if (byteCount > m_layout.fieldSize)
+            valueAt = readField(valueField, m_layout.fieldSize);
+        if (!RangeInside(valueAt, byteCount, size)) {
             qCInfo(lcImaging, "tag 0x%04x: its %llu value bytes lie outside the data; skipped",
                    entry.tag, static_cast<unsigned long long>(byteCount));
             return entry;
@@ -220,7 +274,8 @@ private:
 
     QByteArrayView m_tiff;
     ByteOrder m_order;
-    std::unordered_set<std::uint32_t> m_visited;
+    DirectoryLayout m_layout;
+    std::unordered_set<std::uint64_t> m_visited;
 };
 
 bool IsListable(const Entry& entry)
@@ -245,7 +300,7 @@ void AppendIfd0(IfdWalker& walker, const Directory& ifd0, ItemBudget& budget,
         Append(walker, entry, entry.tag, budget, items);
         if (entry.tag != PropertyTagExifIFD && entry.tag != PropertyTagGpsIFD)
             continue;
-        const std::optional<std::uint32_t> target = walker.pointerTarget(entry);
+        const std::optional<std::uint64_t> target = walker.pointerTarget(entry);
         if (!target)
             continue;
         const std::optional<Directory> subDirectory = walker.readDirectory(*target);
@@ -291,11 +346,11 @@ void AppendIfd1(IfdWalker& walker, const Directory& ifd1, ItemBudget& budget,
 PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure, ItemBudget& budget)
 {
     PropertyRecords items;
-    const std::optional<ByteOrder> order = TiffByteOrder(tiff);
-    if (!order || tiff.size() < 8)
+    const std::optional<TiffHeader> header = ReadTiffHeader(tiff);
+    if (!header)
         return items;
-    IfdWalker walker(tiff, *order);
-    const std::optional<Directory> ifd0 = walker.readDirectory(Read32(tiff, 4, *order));
+    IfdWalker walker(tiff, *header);
+    const std::optional<Directory> ifd0 = walker.readDirectory(header->firstDirectory);
     if (!ifd0)
         return items;
     AppendIfd0(walker, *ifd0, budget, items);
@@ -319,6 +374,25 @@ std::optional<ByteOrder> TiffByteOrder(QByteArrayView head)
         return ByteOrder::Little;
     if (head.startsWith(QByteArrayView("MM\x00\x2A", 4)))
         return ByteOrder::Big;
+    return std::nullopt;
+}
+
+std::optional<ByteOrder> BigTiffByteOrder(QByteArrayView head)
+{
+    // The version 43 and then the size of an offset, 8, and a zero word.
+    if (head.startsWith(QByteArrayView("II\x2B\x00\x08\x00\x00\x00", 8)))
+        return ByteOrder::Little;
+    if (head.startsWith(QByteArrayView("MM\x00\x2B\x00\x08\x00\x00", 8)))
+        return ByteOrder::Big;
+    return std::nullopt;
+}
+
+std::optional<TiffHeader> ReadTiffHeader(QByteArrayView bytes)
+{
+    if (const std::optional<ByteOrder> order = TiffByteOrder(bytes); order && bytes.size() >= 8)
+        return TiffHeader{*order, TiffVariant::Classic, Read32(bytes, 4, *order)};
+    if (const std::optional<ByteOrder> order = BigTiffByteOrder(bytes); order && bytes.size() >= 16)
+        return TiffHeader{*order, TiffVariant::Big, Read64(bytes, 8, *order)};
     return std::nullopt;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-// The one walker of TIFF structures: TIFF files, JPEG APP1 Exif, PNG eXIf and WebP EXIF all
-// hold the same header and directories, so all of them are read here, with the guards against
-// hostile files in one place.
+// The one walker of TIFF structures: TIFF and BigTIFF files, JPEG APP1 Exif, PNG eXIf, WebP
+// EXIF and the Exif of HEIF, JPEG XL and JPEG 2000 all hold the same header and directories, so
+// all of them are read here, with the guards against hostile files in one place.
 
 #include "imaging/property_record.h"
 #include "metadata/item_budget.h"
@@ -10,6 +10,7 @@
 
 #include <QByteArrayView>
 
+#include <cstdint>
 #include <optional>
 
 namespace veltra::imaging {
@@ -32,6 +33,23 @@ PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure);
 // The byte order a TIFF header ("II" 2A 00 or "MM" 00 2A) announces, or nothing when the
 // bytes do not start with one.
 std::optional<ByteOrder> TiffByteOrder(QByteArrayView head);
+
+// The same for a BigTIFF header ("II" 2B 00 08 00 00 00 or "MM" 00 2B 00 08 00 00), whose
+// offsets are 64-bit.
+std::optional<ByteOrder> BigTiffByteOrder(QByteArrayView head);
+
+// Classic TIFF, with 32-bit offsets, or BigTIFF, with 64-bit offsets, counts and entries of
+// 20 bytes. The walker reads both alike.
+enum class TiffVariant { Classic, Big };
+
+struct TiffHeader {
+    ByteOrder order = ByteOrder::Little;
+    TiffVariant variant = TiffVariant::Classic;
+    std::uint64_t firstDirectory = 0;
+};
+
+// What the header at the start of `bytes` says, or nothing when there is no whole one.
+std::optional<TiffHeader> ReadTiffHeader(QByteArrayView bytes);
 
 // What a JPEG APP1 segment starts with when it holds Exif.
 inline constexpr QByteArrayView kExifPrefix("Exif\0\0", 6);

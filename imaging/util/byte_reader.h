@@ -52,6 +52,13 @@ inline std::uint32_t Read32(QByteArrayView bytes, qsizetype offset, ByteOrder or
     return order == ByteOrder::Little ? ReadLittle32(bytes, offset) : ReadBig32(bytes, offset);
 }
 
+inline std::uint64_t Read64(QByteArrayView bytes, qsizetype offset, ByteOrder order)
+{
+    const std::uint64_t first = Read32(bytes, offset, order);
+    const std::uint64_t second = Read32(bytes, offset + 4, order);
+    return order == ByteOrder::Little ? second << 32 | first : first << 32 | second;
+}
+
 // True when [offset, offset + length) lies inside a view of `size` bytes, without overflow.
 inline bool RangeInside(std::uint64_t offset, std::uint64_t length, std::uint64_t size)
 {

@@ -31,6 +31,16 @@ inline void Append32(QByteArray& bytes, std::uint32_t value, ByteOrder order)
     bytes.append(buffer, 4);
 }
 
+inline void Append64(QByteArray& bytes, std::uint64_t value, ByteOrder order)
+{
+    char buffer[8];
+    if (order == ByteOrder::Little)
+        qToLittleEndian(value, buffer);
+    else
+        qToBigEndian(value, buffer);
+    bytes.append(buffer, 8);
+}
+
 inline void AppendLittle16(QByteArray& bytes, std::uint16_t value)
 {
     Append16(bytes, value, ByteOrder::Little);

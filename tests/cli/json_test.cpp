@@ -145,6 +145,53 @@ TEST(JsonTest, StoredAndUprightSizeOfASidewaysPhoto)
     EXPECT_TRUE(facts[u"extension_matches"].toBool());
 }
 
+// The formats outside the report's table are named in JSON as what they are: a JPEG XL, a JP2,
+// a bare JPEG 2000 codestream, and a BigTIFF, which the report calls a TIFF. A JPEG XL upright
+// by its codestream's orientation 6 is stored sideways; its Exif's 3 is the orientation listed.
+TEST(JsonTest, NamesJpegXlJpeg2000AndBigTiff)
+{
+    const QString fixtures = QStringLiteral(VELTRA_FIXTURES_DIR);
+    const ProgramRun run = RunInfo({QStringLiteral("--json"), QStringLiteral("--analyze"),
+                                    fixtures + QStringLiteral("/jxl/jxl_orientation_6_exif_3.jxl"),
+                                    fixtures + QStringLiteral("/jxl/jxl_recompressed_jpeg.jxl"),
+                                    fixtures + QStringLiteral("/jp2/jp2_exif_xmp.jp2"),
+                                    fixtures + QStringLiteral("/jp2/j2c_rgb_8bit.j2k"),
+                                    fixtures + QStringLiteral("/bigtiff/bigtiff_rgb_8bit.tif")},
+                                   QStringLiteral("en_US.UTF-8"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray objects = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    ASSERT_EQ(objects.size(), 5);
+    const char* const names[] = {"jxl", "jxl", "jp2", "j2c", "bigtiff"};
+    const char* const texts[] = {"未知类型", "未知类型", "未知类型", "未知类型", "tiff"};
+    for (qsizetype index = 0; index < objects.size(); ++index) {
+        EXPECT_EQ(objects[index][u"type"][u"name"].toString(), QLatin1String(names[index]));
+        EXPECT_EQ(objects[index][u"type"][u"text"].toString(), QString::fromUtf8(texts[index]));
+        EXPECT_TRUE(objects[index][u"extension_matches"].toBool()) << index;
+    }
+    const QJsonObject sideways = objects[0].toObject();
+    EXPECT_EQ(sideways[u"width"].toInt(), 2);
+    EXPECT_EQ(sideways[u"height"].toInt(), 3);
+    EXPECT_EQ(sideways[u"stored"][u"width"].toInt(), 3);
+    EXPECT_EQ(sideways[u"stored"][u"height"].toInt(), 2);
+    EXPECT_EQ(sideways[u"orientation"][u"value"].toInt(), 3);
+    EXPECT_EQ(sideways[u"orientation"][u"turn"].toString(), QStringLiteral("Rotate90FlipNone"));
+    const QJsonObject orientation = sideways[u"analysis"][u"jpeg_xl"][u"orientation"].toObject();
+    EXPECT_EQ(orientation[u"codestream"].toInt(), 6);
+    EXPECT_EQ(orientation[u"exif"].toInt(), 3);
+    EXPECT_FALSE(orientation[u"agree"].toBool());
+    EXPECT_FALSE(
+        sideways[u"analysis"][u"jpeg_xl"][u"recompressed_jpeg"][u"jpeg_reconstruction"].toBool());
+
+    const QJsonObject recompressed = objects[1][u"analysis"][u"jpeg_xl"].toObject();
+    EXPECT_TRUE(recompressed[u"recompressed_jpeg"][u"jpeg_reconstruction"].toBool());
+    const QJsonArray boxes = recompressed[u"metadata_boxes"][u"boxes"].toArray();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0][u"type"].toString(), QStringLiteral("Exif"));
+    EXPECT_TRUE(boxes[0][u"brotli"].toBool());
+    EXPECT_EQ(objects[3][u"extensions"].toArray(),
+              (QJsonArray{QStringLiteral("j2c"), QStringLiteral("j2k"), QStringLiteral("jpc")}));
+}
+
 TEST(JsonTest, ANameThatLiesAndAFileThatFails)
 {
     QTemporaryDir directory;

@@ -142,7 +142,13 @@ INSTANTIATE_TEST_SUITE_P(
                  FileFormat::Unknown},
         SniffRow{"tiff_big_mark_little_number", Bytes({'M', 'M', 0x2A, 0, 8, 0, 0, 0}),
                  FileFormat::Unknown},
-        SniffRow{"bigtiff", Bytes({'I', 'I', 0x2B, 0, 8, 0, 0, 0}), FileFormat::Unknown},
+        SniffRow{"bigtiff_little_endian", Bytes({'I', 'I', 0x2B, 0, 8, 0, 0, 0, 16, 0}),
+                 FileFormat::BigTiff},
+        SniffRow{"bigtiff_big_endian", Bytes({'M', 'M', 0, 0x2B, 0, 8, 0, 0, 0, 0}),
+                 FileFormat::BigTiff},
+        SniffRow{"bigtiff_offsets_of_4_bytes", Bytes({'I', 'I', 0x2B, 0, 4, 0, 0, 0}),
+                 FileFormat::Unknown},
+        SniffRow{"bigtiff_cut_after_version", Bytes({'I', 'I', 0x2B, 0}), FileFormat::Unknown},
         SniffRow{"icon_32bit", IconHead(1, 1, 0, 1, 32), FileFormat::Icon},
         SniffRow{"icon_planes_zero", IconHead(1, 2, 0, 0, 8), FileFormat::Icon},
         SniffRow{"icon_without_images", IconHead(1, 0, 0, 1, 32), FileFormat::Unknown},
@@ -173,8 +179,23 @@ INSTANTIATE_TEST_SUITE_P(
         SniffRow{"ftyp_shorter_than_its_brands", FileType(12, "heic", {}), FileFormat::Unknown},
         SniffRow{"mp4_video", FileType(24, "isom", {"iso2", "avc1"}), FileFormat::Unknown},
         SniffRow{"canon_cr3", FileType(24, "crx ", {"crx ", "isom"}), FileFormat::Unknown},
-        SniffRow{"jpeg_xl_container", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({0x0D, 0x0A, 0x87, 0x0A}) +
-                                          FileType(20, "jxl ", {"jxl "}), FileFormat::Unknown},
+        SniffRow{"jpeg_xl_container_with_ftyp", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({0x0D, 0x0A, 0x87, 0x0A}) +
+                                          FileType(20, "jxl ", {"jxl "}), FileFormat::Jxl},
+        SniffRow{"jxl_codestream", Bytes({0xFF, 0x0A, 0xFA, 0x7F}), FileFormat::Jxl},
+        SniffRow{"jxl_container", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Jxl},
+        SniffRow{"jxl_container_signature_cut", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({13}),
+                 FileFormat::Unknown},
+        SniffRow{"jxl_box_of_another_length", Bytes({0, 0, 0, 16}) + Text("JXL ") +
+                                                  Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Unknown},
+        SniffRow{"jp2", Bytes({0, 0, 0, 12}) + Text("jP  ") + Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Jp2},
+        SniffRow{"j2k_codestream", Bytes({0xFF, 0x4F, 0xFF, 0x51, 0, 47}), FileFormat::Jp2},
+        SniffRow{"j2k_start_without_siz", Bytes({0xFF, 0x4F, 0xFF, 0x52}), FileFormat::Unknown},
+        SniffRow{"jp2_signature_uppercase", Bytes({0, 0, 0, 12}) + Text("JP  ") +
+                                                Bytes({13, 10, 0x87, 10}),
+                 FileFormat::Unknown},
         SniffRow{"empty", QByteArray(), FileFormat::Unknown},
         SniffRow{"one_byte", Bytes({0x89}), FileFormat::Unknown},
         SniffRow{"plain_text", Text("Hello, this is a text file.\n"), FileFormat::Unknown},
@@ -222,6 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RawFormatRow{FileFormat::Gif, "{b96b3cb0-0728-11d3-9d7b-0000f81ef32e}", "gif"},
                       RawFormatRow{FileFormat::Bmp, "{b96b3cab-0728-11d3-9d7b-0000f81ef32e}", "bmp"},
                       RawFormatRow{FileFormat::Tiff, "{b96b3cb1-0728-11d3-9d7b-0000f81ef32e}", "tiff"},
+                      RawFormatRow{FileFormat::BigTiff, "{b96b3cb1-0728-11d3-9d7b-0000f81ef32e}", "bigtiff"},
                       RawFormatRow{FileFormat::Icon, "{b96b3cb5-0728-11d3-9d7b-0000f81ef32e}", "icon"},
                       RawFormatRow{FileFormat::Emf, "{b96b3cac-0728-11d3-9d7b-0000f81ef32e}", "emf"},
                       RawFormatRow{FileFormat::Wmf, "{b96b3cad-0728-11d3-9d7b-0000f81ef32e}", "wmf"}),
@@ -233,6 +255,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RawFormatOf, OtherFormatsGetAnIdentifierOutsideTheTable)
 {
     EXPECT_EQ(RawFormatOf(FileFormat::WebP), ImageFormatOtherDecoded);
+    EXPECT_EQ(RawFormatOf(FileFormat::Jxl), ImageFormatOtherDecoded);
+    EXPECT_EQ(RawFormatOf(FileFormat::Jp2), ImageFormatOtherDecoded);
     EXPECT_EQ(RawFormatOf(FileFormat::Unknown), ImageFormatOtherDecoded);
     const char* const tableFamily[] = {
         "{b96b3ca9-0728-11d3-9d7b-0000f81ef32e}", "{b96b3caa-0728-11d3-9d7b-0000f81ef32e}",

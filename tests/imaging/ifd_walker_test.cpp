@@ -167,6 +167,39 @@ TEST(IfdReader, ThumbnailIdsFollowTheMappingTable)
         EXPECT_EQ(ThumbnailPropertyId(ownId), ownId) << std::hex << ownId;
 }
 
+// BigTIFF: 8-byte counts and offsets, 20-byte entries whose values up to 8 bytes are inline.
+// IFD0 at 16 (entries 24..123, next 124), the Exif IFD at 132 (entry 140..159, next 160), and
+// at 168 the Software text. LONG8 (16) and IFD8 (18) are no item types: the strip offsets are
+// skipped, the Exif pointer followed but not listed.
+TEST(IfdReader, BigTiffWithInlineAndOutOfLineValuesAndAnIfd8Pointer)
+{
+    const QByteArray bigTiff = Hex(
+        "49492b00 08000000 10000000 00000000"
+        "05000000 00000000"
+        "0f01 0200 04000000 00000000 43616d00 00000000"    // Make "Cam\0", inline
+        "1101 1000 01000000 00000000 00010000 00000000"    // StripOffsets as LONG8
+        "1a01 0500 01000000 00000000 48000000 01000000"    // XResolution 72/1, inline
+        "3101 0200 0b000000 00000000 a8000000 00000000"    // Software, 11 bytes at 168
+        "6987 1200 01000000 00000000 84000000 00000000"    // Exif IFD at 132, as IFD8
+        "00000000 00000000"                                // no next directory
+        "01000000 00000000"                                // 132: Exif IFD
+        "0090 0700 04000000 00000000 30323330 00000000"    // ExifVersion "0230"
+        "00000000 00000000"
+        "56656c74 72612042 544600");                       // 168: "Veltra BTF\0"
+    EXPECT_EQ(Rows(ReadTiffItems(bigTiff, TiffStructure::File)),
+              (Expected{"010f 2 43616d00", "011a 5 4800000001000000",
+                        "0131 2 56656c7472612042544600", "9000 7 30323330"}));
+}
+
+TEST(IfdReader, BigEndianBigTiff)
+{
+    const QByteArray bigTiff = Hex("4d4d002b 00080000 00000000 00000010"
+                                   "00000000 00000001"
+                                   "0112 0003 00000000 00000001 0006 0000 00000000"
+                                   "00000000 00000000");
+    EXPECT_EQ(Rows(ReadTiffItems(bigTiff, TiffStructure::File)), Expected{"0112 3 0600"});
+}
+
 // Guards against hostile files.
 
 TEST(IfdReaderGuard, DirectoryLoopEndsTheWalk)
@@ -243,6 +276,17 @@ INSTANTIATE_TEST_SUITE_P(
                     {"0112 3 0600", "5020 3 0700"}, {"0112 3 0600"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A BigTIFF count of 2^40 entries reads those that are there; a value of 2^60 characters is
+// skipped without its size wrapping.
+TEST(IfdReaderGuard, BigTiffCountsPastTheFile)
+{
+    const QByteArray bigTiff = Hex("49492b00 08000000 10000000 00000000"
+                                   "00000000 00010000"
+                                   "0e01 0200 00000000 00000010 10000000 00000000"
+                                   "1201 0300 01000000 00000000 06000000 00000000");
+    EXPECT_EQ(Rows(ReadTiffItems(bigTiff, TiffStructure::File)), Expected{"0112 3 0600"});
+}
+
 class UnknownType : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnknownType, EntryIsSkippedAndTheNextOneRead)
@@ -315,7 +359,9 @@ TEST_P(DamagedHeader, YieldsNothing)
 INSTANTIATE_TEST_SUITE_P(Headers, DamagedHeader,
                          ::testing::Values("", "49492a00", "49492b00 08000000 0000",
                                            "4d4d2a00 08000000 0000",  // mixed byte order
-                                           "49492a00 0a000000 0000"));  // IFD0 past the end
+                                           "49492a00 0a000000 0000",  // IFD0 past the end
+                                           // a BigTIFF's IFD0 past 2^63
+                                           "49492b00 08000000 10000000 00000080 0000"));
 
 }  // namespace
 }  // namespace veltra::imaging

@@ -72,6 +72,28 @@ struct PhotoshopDocument {
     std::vector<PhotoshopLayer> layers;
 };
 
+// A JPEG XL's codestream header and container, for telling how it was made.
+struct JpegXlStructure {
+    bool container = false;  // boxes around the codestream, not a bare codestream
+    // A "jbrd" box: the JPEG the picture was losslessly recompressed from can be restored
+    // from the file byte for byte.
+    bool jpegReconstruction = false;
+    int bitsPerSample = 8;
+    int exponentBitsPerSample = 0;  // 0 for integer samples
+    bool alpha = false;
+    bool grey = false;
+    bool xybEncoded = true;  // coded in XYB, as lossy pictures are
+    bool animation = false;
+    int orientation = 1;  // the codestream's, which the decoder applies
+
+    struct MetadataBox {
+        QByteArray type;  // "Exif", "xml " or "jumb"
+        qsizetype storedSize = 0;
+        bool brotliCompressed = false;
+    };
+    std::vector<MetadataBox> metadataBoxes;  // in file order
+};
+
 struct FileStructure {
     qsizetype fileSize = 0;
     // Just past the picture's own data (a JPEG's EOI, a PNG's IEND, a GIF's trailer, a WebP's
@@ -93,6 +115,9 @@ struct FileStructure {
 
     // Photoshop documents only.
     std::optional<PhotoshopDocument> photoshopDocument;
+
+    // JPEG XL only.
+    std::optional<JpegXlStructure> jpegXl;
 
     // Any format that carries them.
     QByteArray xmp;             // the XMP packet (JPEG APP1, PNG iTXt, WebP "XMP ", ...)
