@@ -8,6 +8,7 @@
 #include "formats/other/other_reader.h"
 #include "formats/png/png_reader.h"
 #include "formats/psd/psd_reader.h"
+#include "formats/raw/raw_reader.h"
 #include "formats/tiff/tiff_reader.h"
 #include "formats/webp/webp_reader.h"
 
@@ -16,11 +17,12 @@
 namespace veltra::imaging {
 namespace {
 
-// Walked from the top; the first check that matches decides. Whatever else Qt decodes comes
-// last, since it matches any content.
+// Walked from the top; the first check that matches decides. Camera raws come before TIFF,
+// whose container most of them share. Whatever else Qt decodes comes last, since it matches
+// any content.
 constexpr const FormatReader* kReaders[]{
-    &kPngFormat,  &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
-    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kPsdFormat,  &kOtherFormat,
+    &kPngFormat,  &kJpegFormat, &kGifFormat,  &kBmpFormat, &kCameraRawFormat, &kTiffFormat,
+    &kIconFormat, &kEmfFormat,  &kWmfFormat, &kWebPFormat, &kPsdFormat,       &kOtherFormat,
 };
 
 }  // namespace

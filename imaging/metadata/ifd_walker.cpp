@@ -290,14 +290,24 @@ void AppendIfd1(IfdWalker& walker, const Directory& ifd1, ItemBudget& budget,
 
 PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure, ItemBudget& budget)
 {
-    PropertyRecords items;
     const std::optional<ByteOrder> order = TiffByteOrder(tiff);
-    if (!order || tiff.size() < 8)
+    if (!order)
+        return {};
+    return ReadTiffLikeItems(tiff, *order, structure, budget);
+}
+
+PropertyRecords ReadTiffLikeItems(QByteArrayView tiff, ByteOrder order, TiffStructure structure,
+                                  ItemBudget& budget, PROPID firstIfd0Tag)
+{
+    PropertyRecords items;
+    if (tiff.size() < 8)
         return items;
-    IfdWalker walker(tiff, *order);
-    const std::optional<Directory> ifd0 = walker.readDirectory(Read32(tiff, 4, *order));
+    IfdWalker walker(tiff, order);
+    std::optional<Directory> ifd0 = walker.readDirectory(Read32(tiff, 4, order));
     if (!ifd0)
         return items;
+    std::erase_if(ifd0->entries,
+                  [firstIfd0Tag](const Entry& entry) { return entry.tag < firstIfd0Tag; });
     AppendIfd0(walker, *ifd0, budget, items);
 
     if (structure != TiffStructure::ExifBlock || !ifd0->nextOffset || *ifd0->nextOffset == 0)
