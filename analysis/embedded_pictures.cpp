@@ -181,7 +181,6 @@ void AddEmbeddedPictureFindings(GpImage* picture, const info::ImageFacts& facts,
                                 const FileStructure& structure, Language language,
                                 std::vector<Finding>& findings)
 {
-    const std::size_t before = findings.size();
     AddExifThumbnail(picture, facts, language, findings);
 
     if (!structure.mpfPictures.empty()) {
@@ -213,7 +212,9 @@ void AddEmbeddedPictureFindings(GpImage* picture, const info::ImageFacts& facts,
                         {QStringLiteral("bytes"), qint64(thumbnail.jpeg.size())}}});
     }
 
-    if (findings.size() == before) {
+    // A raw's previews, found before, count as embedded pictures too.
+    if (std::none_of(findings.begin(), findings.end(),
+                     [](const Finding& finding) { return finding.topic == Topic::Embedded; })) {
         findings.push_back(Finding{
             Topic::Embedded, QStringLiteral("none"),
             Say(language, QStringLiteral("没有内嵌的缩略图或其他图片"),

@@ -4,6 +4,7 @@
 #include "analysis/trailing_data.h"
 #include "analysis/xmp_facts.h"
 #include "analysis_support.h"
+#include "camera_raw_findings.h"
 #include "consistency.h"
 #include "embedded_pictures.h"
 #include "icc_profile.h"
@@ -258,9 +259,9 @@ void AddColourFinding(const info::ImageFacts& facts, const FileStructure& struct
                                            {QStringLiteral("exif_colour_space"), facts.colorSpaceText}}});
 }
 
-constexpr std::array<Topic, 7> kTopics{Topic::Name,       Topic::TrailingData, Topic::Embedded,
-                                       Topic::JpegCoding, Topic::Provenance,   Topic::Colour,
-                                       Topic::Consistency};
+constexpr std::array<Topic, 8> kTopics{Topic::Name,       Topic::CameraRaw,  Topic::TrailingData,
+                                       Topic::Embedded,   Topic::JpegCoding, Topic::Provenance,
+                                       Topic::Colour,     Topic::Consistency};
 
 }  // namespace
 
@@ -270,6 +271,7 @@ FileAnalysis AnalyseFile(const QString& path, GpImage* image, const info::ImageF
     FileAnalysis analysis;
     AddNameFinding(path, facts, language, analysis.findings);
     AddTrailingDataFinding(facts, structure, language, analysis.findings);
+    AddCameraRawFindings(image, facts, structure, language, analysis.findings);
     AddEmbeddedPictureFindings(image, facts, structure, language, analysis.findings);
     AddJpegCodingFindings(structure, language, analysis.findings);
     AddProvenanceFindings(facts, structure, language, analysis.findings);
@@ -282,6 +284,7 @@ QString TopicHeading(Topic topic, Language language)
 {
     switch (topic) {
     case Topic::Name: return Say(language, QStringLiteral("名称与内容"), QStringLiteral("Name and content"));
+    case Topic::CameraRaw: return Say(language, QStringLiteral("相机原始文件"), QStringLiteral("Camera raw"));
     case Topic::TrailingData: return Say(language, QStringLiteral("结尾之后"), QStringLiteral("After the end"));
     case Topic::Embedded: return Say(language, QStringLiteral("内嵌图片"), QStringLiteral("Embedded pictures"));
     case Topic::JpegCoding: return Say(language, QStringLiteral("JPEG 编码"), QStringLiteral("JPEG coding"));
@@ -296,6 +299,7 @@ QString TopicName(Topic topic)
 {
     switch (topic) {
     case Topic::Name: return QStringLiteral("name");
+    case Topic::CameraRaw: return QStringLiteral("camera_raw");
     case Topic::TrailingData: return QStringLiteral("trailing_data");
     case Topic::Embedded: return QStringLiteral("embedded");
     case Topic::JpegCoding: return QStringLiteral("jpeg");

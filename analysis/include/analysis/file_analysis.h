@@ -23,7 +23,16 @@ namespace veltra::analysis {
 enum class Language { Chinese, English };
 
 // The groups findings come in, in the order they are shown.
-enum class Topic { Name, TrailingData, Embedded, JpegCoding, Provenance, Colour, Consistency };
+enum class Topic {
+    Name,
+    CameraRaw,
+    TrailingData,
+    Embedded,
+    JpegCoding,
+    Provenance,
+    Colour,
+    Consistency
+};
 
 struct Finding {
     Topic topic = Topic::Name;
