@@ -19,7 +19,8 @@ was meant to be written.
 Usage:
   python3 scripts/make_raw_fixtures.py                 # the fixtures, into tests/fixtures/raw/
   python3 scripts/make_raw_fixtures.py --large OUT.dng [WIDTH HEIGHT]
-                                                       # a photo-like raw for the benchmark
+                                                       # a photo-like raw for the benchmark,
+                                                       # and its preview as OUT.preview.jpg
 """
 
 import json
@@ -306,7 +307,7 @@ def large_rows(width, height):
             row[3 * x + 1] = (base * 3 // 2 + int(20 * (1 + (x * phase) % 3))) % 200
             row[3 * x + 2] = (200 - base + k * 3) % 200
         textures.append(bytes(row))
-    noise_table = bytes(v % 48 for v in range(256))
+    noise_table = bytes(v % 24 for v in range(256))
     for y in range(height):
         texture = textures[(y // 3) % len(textures)]
         shift = 3 * ((y * 37) % width)
@@ -342,6 +343,9 @@ def large(path, width, height):
                black=0, white=65535)
     with open(path, "wb") as f:
         f.write(data)
+    # The preview beside it, for timing its decode alone.
+    with open(os.path.splitext(path)[0] + ".preview.jpg", "wb") as f:
+        f.write(preview)
 
 
 # ---------------------------------------------------------------------------------------------
