@@ -3,6 +3,8 @@
 # machine, and prints each target's ratio:
 #   - veltra-bench (open, paints, export) beside djpeg's full decode and cjpeg's quality-100
 #     4:4:4 encode of the same pixels;
+#   - the first picture of a 24-megapixel camera raw beside djpeg's decode of its embedded
+#     preview, and its full development beside LibRaw's own dcraw_emu with the same settings;
 #   - veltra-info as a whole process beside exiftool, on the photo and on every real camera
 #     file of the repository and of ../shared/corpus when it is there;
 #   - the peak memory of showing the photo with a tiled watermark, against its pixel bytes.
@@ -29,18 +31,22 @@ if [ -z "$photo" ]; then
   QT_QPA_PLATFORM=offscreen "$bench" --write-photo "$photo"
 fi
 djpeg -outfile "$work/photo.ppm" "$photo"
+# A 6000 x 4000 camera raw (DNG) with a full-size JPEG preview, and the preview on its own.
+raw="$work/raw-24mp.dng"
+python3 scripts/make_raw_fixtures.py --large "$raw"
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 echo "== photo: $photo ($(stat -c %s "$photo") bytes)"
 
 QT_QPA_PLATFORM=offscreen VELTRA_BENCH_JPEG="$photo" VELTRA_BENCH_EXPORT="$work/export.jpg" \
-  "$bench" --benchmark_repetitions=3 --benchmark_format=json >"$work/bench.json"
+  VELTRA_BENCH_RAW="$raw" "$bench" --benchmark_repetitions=3 --benchmark_format=json \
+  >"$work/bench.json"
 QT_QPA_PLATFORM=offscreen VELTRA_BENCH_JPEG="$photo" "$bench" --peak-memory >"$work/peak.txt"
 
-python3 - "$photo" "$work" "$runs" "$info" <<'PY'
+python3 - "$photo" "$work" "$runs" "$info" "$raw" <<'PY'
 import json, os, subprocess, sys, time
 
-photo, work, runs, info = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
+photo, work, runs, info, raw = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4], sys.argv[5]
 
 def best_ms(command):
     best = None
@@ -55,6 +61,10 @@ djpeg = best_ms(["djpeg", "-outfile", "/dev/null", photo])
 cjpeg = best_ms(["cjpeg", "-quality", "100", "-sample", "1x1", "-outfile", "/dev/null",
                  os.path.join(work, "photo.ppm")])
 exiftool = best_ms(["exiftool", photo])
+# The raw's preview decoded alone, and LibRaw's own program developing the raw as Veltra does:
+# camera white balance, sRGB, 16 bits, the sRGB curve, no brightening.
+djpeg_preview = best_ms(["djpeg", "-outfile", "/dev/null", os.path.splitext(raw)[0] + ".preview.jpg"])
+dcraw_emu = best_ms(["dcraw_emu", "-w", "-o", "1", "-6", "-g", "2.4", "12.92", "-W", "-Z", "-", raw])
 veltra_info = best_ms([info, photo])
 
 with open(os.path.join(work, "bench.json")) as f:
@@ -81,6 +91,8 @@ rows = [
     ("Paint/jpeg24mp/resize", bench["Paint/jpeg24mp/resize"], "djpeg", djpeg, 0.15),
     ("Export/jpeg24mp/tile", bench["Export/jpeg24mp/tile"], "cjpeg 4:4:4", cjpeg, 1.3),
     ("veltra-info (process)", veltra_info, "exiftool", exiftool, 0.3),
+    ("FirstPicture/raw24mp", bench["FirstPicture/raw24mp"], "djpeg preview", djpeg_preview, 1.3),
+    ("Develop/raw24mp", bench["Develop/raw24mp"], "dcraw_emu", dcraw_emu, 1.3),
 ]
 print(f"{'step':26} {'ms':>9}  {'reference':12} {'ms':>9} {'ratio':>7} {'target':>7}")
 failed = 0
