@@ -302,4 +302,44 @@ TEST(FileAnalysis, CameraFilesAgreeWithExiftool)
 }
 
 }  // namespace
+// A camera raw: the sensor as exiftool reads the DNG's sensor directory (its size and
+// ActiveArea, 16 bits, CFAPattern 0 1 1 2), the two pictures the script keeps beside it (a
+// 16 x 12 thumbnail and a 64 x 48 JPEG preview, both of the mosaicked picture, stored as the
+// sensor lies) each showing the picture once turned as it is, and the DNG converted or not
+// by whether it keeps the original raw file's name.
+TEST(FileAnalysis, CameraRawSensorPreviewsAndDng)
+{
+    const FileAnalysis turned = AnalyseAt(Fixture(QStringLiteral("raw/dng_rggb_orientation_8.dng")));
+    const QJsonObject sensor = FindingOf(turned, Topic::CameraRaw, "sensor");
+    EXPECT_EQ(sensor[u"sensor_width"].toInt(), 68);
+    EXPECT_EQ(sensor[u"sensor_height"].toInt(), 52);
+    EXPECT_EQ(sensor[u"left_margin"].toInt(), 2);
+    EXPECT_EQ(sensor[u"visible_width"].toInt(), 64);
+    EXPECT_EQ(sensor[u"cfa_pattern"].toString(), QStringLiteral("RGGB"));
+    EXPECT_EQ(sensor[u"bits_per_sample"].toInt(), 16);
+    EXPECT_EQ(sensor[u"developed_width"].toInt(), 48);
+    EXPECT_EQ(FindingOf(turned, Topic::CameraRaw, "camera")[u"model"].toString(),
+              QStringLiteral("Fixture Camera"));
+
+    const QJsonArray previews = FindingOf(turned, Topic::Embedded, "raw_previews")[u"previews"].toArray();
+    ASSERT_EQ(previews.size(), 2);
+    EXPECT_EQ(previews[0][u"location"].toString(), QStringLiteral("IFD0"));
+    EXPECT_EQ(previews[0][u"width"].toInt(), 16);
+    EXPECT_EQ(previews[1][u"format"].toString(), QStringLiteral("jpeg"));
+    EXPECT_EQ(previews[1][u"width"].toInt(), 64);
+    EXPECT_TRUE(previews[1][u"offered_by_libraw"].toBool());
+    for (const QJsonValue& preview : previews)
+        EXPECT_TRUE(preview[u"agrees"].toBool()) << preview[u"mean_difference"].toDouble();
+    EXPECT_TRUE(FindingOf(turned, Topic::Embedded, "none").isEmpty());
+
+    const QJsonObject converted = FindingOf(turned, Topic::CameraRaw, "dng");
+    EXPECT_EQ(converted[u"version"].toString(), QStringLiteral("1.4.0.0"));
+    EXPECT_TRUE(converted[u"converted"].toBool());
+    EXPECT_EQ(converted[u"original_raw_file_name"].toString(), QStringLiteral("IMG_0008.CR2"));
+    const FileAnalysis upright = AnalyseAt(Fixture(QStringLiteral("raw/dng_rggb_orientation_1.dng")));
+    EXPECT_FALSE(FindingOf(upright, Topic::CameraRaw, "dng")[u"converted"].toBool(true));
+    // Another file's findings leave the raw topic out.
+    EXPECT_TRUE(FindingOf(AnalyseAt(Fixture(QStringLiteral("png_named_as.jpg"))), Topic::CameraRaw, "sensor").isEmpty());
+}
+
 }  // namespace veltra::analysis

@@ -41,7 +41,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DecodableMimeTypesTest,
                                            "gif_one_frame.gif", "bmp_24bit.bmp",
                                            "tiff_rgb_8bit.tif", "icon_8bit_palette.ico",
                                            "webp_lossless_alpha.webp", "ppm_rgb.ppm",
-                                           "pbm_bilevel.pbm", "tga_32bit_alpha.tga"));
+                                           "pbm_bilevel.pbm", "tga_32bit_alpha.tga",
+                                           "raw/dng_rggb_orientation_1.dng"));
 
 TEST(DecodableMimeTypes, OnlyRasterPicturesEachOnce)
 {

@@ -11,6 +11,8 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace veltra::imaging {
 namespace {
@@ -61,15 +63,30 @@ QImage ToRgbx64(const libraw_processed_image_t& image)
     QImage out(image.width, image.height, QImage::Format_RGBX64);
     if (out.isNull())
         return {};
-    for (int y = 0; y < image.height; ++y) {
-        auto* target = reinterpret_cast<QRgba64*>(out.scanLine(y));
-        const unsigned char* source = image.data + std::size_t(y) * image.width * 6;
-        for (int x = 0; x < image.width; ++x, source += 6) {
-            std::uint16_t rgb[3];
-            std::memcpy(rgb, source, sizeof rgb);
-            target[x] = qRgba64(rgb[0], rgb[1], rgb[2], 0xFFFF);
+    uchar* const bits = out.bits();  // taken once: the threads below only write rows
+    const qsizetype stride = out.bytesPerLine();
+    const auto copyRows = [&image, bits, stride](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            auto* target = reinterpret_cast<QRgba64*>(bits + y * stride);
+            const unsigned char* source = image.data + std::size_t(y) * image.width * 6;
+            for (int x = 0; x < image.width; ++x, source += 6) {
+                std::uint16_t rgb[3];
+                std::memcpy(rgb, source, sizeof rgb);
+                target[x] = qRgba64(rgb[0], rgb[1], rgb[2], 0xFFFF);
+            }
         }
+    };
+    // Both cores, as LibRaw used them for the development.
+    const int half = image.height / 2;
+    std::thread other;
+    try {
+        other = std::thread(copyRows, half, int(image.height));
+    } catch (const std::system_error&) {
+        copyRows(half, image.height);  // no second thread to be had: this one does it all
     }
+    copyRows(0, half);
+    if (other.joinable())
+        other.join();
     return out;
 }
 
