@@ -10,6 +10,8 @@
 //                        the HEIC and AVIF to use; without them heif-enc and avifenc code the
 //                        generated picture at 4000 x 3000
 //   VELTRA_BENCH_EXPORT  where the export benchmark writes its JPEG (default: a temporary file)
+//   VELTRA_BENCH_RAW     a camera raw with a full-size preview (scripts/make_raw_fixtures.py
+//                        --large writes one); without it the repository's small DNG
 //   VELTRA_BENCH_SHORT   when set, a small generated photo, so a test run only proves that every
 //                        benchmark works
 //
@@ -470,6 +472,36 @@ void BM_ExportTile(benchmark::State& state)
         state.SkipWithError("the export wrote no file");
 }
 
+QString RawFile()
+{
+    const QString given = qEnvironmentVariable("VELTRA_BENCH_RAW");
+    return given.isEmpty() ? QStringLiteral(VELTRA_BENCH_SMALL_RAW) : given;
+}
+
+// A camera raw opened and shown: the first picture a user sees.
+void BM_FirstPictureRaw(benchmark::State& state)
+{
+    OpenAndShow(state, RawFile());
+}
+
+// The raw developed whole, as painting at full size, export and print need it.
+void BM_DevelopRaw(benchmark::State& state)
+{
+    namespace imaging = veltra::imaging;
+    for (auto _ : state) {
+        imaging::GpBitmap* bitmap = nullptr;
+        if (imaging::GdipCreateBitmapFromFile(RawFile(), &bitmap) != imaging::Ok ||
+            imaging::GdipImageForceDecode(bitmap) != imaging::Ok) {
+            state.SkipWithError("the raw could not be developed");
+            imaging::GdipDisposeImage(bitmap);
+            return;
+        }
+        state.PauseTiming();
+        imaging::GdipDisposeImage(bitmap);
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_FirstPicture)->Name("FirstPicture/jpeg24mp_1920x1080")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Flip)->Name("Flip/jpeg24mp")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Open)->Name("Open/jpeg24mp")->Unit(benchmark::kMillisecond);
@@ -483,6 +515,8 @@ BENCHMARK(BM_PaintFit)->Name("Paint/jpeg24mp/fit")->Unit(benchmark::kMillisecond
 BENCHMARK(BM_PaintTile)->Name("Paint/jpeg24mp/tile")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintResize)->Name("Paint/jpeg24mp/resize")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportTile)->Name("Export/jpeg24mp/tile")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPictureRaw)->Name("FirstPicture/raw24mp")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DevelopRaw)->Name("Develop/raw24mp")->Unit(benchmark::kMillisecond);
 
 // Shows the photo with a tiled watermark once and prints the peak resident set in kilobytes.
 int PeakMemory()

@@ -8,6 +8,8 @@
 #   - the open of a 12-megapixel HEIC and AVIF (coded here by heif-enc and avifenc from a
 #     4000 x 3000 photo-like picture) beside libheif's bare decode of the same file to
 #     interleaved RGB, in the same process and run;
+#   - the first picture of a 24-megapixel camera raw beside djpeg's decode of its embedded
+#     preview, and its full development beside LibRaw's own dcraw_emu with the same settings;
 #   - veltra-info as a whole process beside exiftool, on the photo and on every real camera
 #     file of the repository and of ../shared/corpus when it is there.
 # Usage: scripts/bench.sh [PHOTO.jpg]
@@ -38,6 +40,9 @@ fi
 QT_QPA_PLATFORM=offscreen "$bench" --write-heif-source "$work/heif-source.png"
 heif-enc -q 85 -o "$work/photo-12mp.heic" "$work/heif-source.png" >/dev/null
 avifenc --jobs all -s 8 -y 420 "$work/heif-source.png" "$work/photo-12mp.avif" >/dev/null
+# A 6000 x 4000 camera raw (DNG) with a full-size JPEG preview, and the preview on its own.
+raw="$work/raw-24mp.dng"
+python3 scripts/make_raw_fixtures.py --large "$raw"
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
 failed=0
@@ -46,12 +51,13 @@ for photo in "${photos[@]}"; do
   djpeg -outfile "$work/photo.ppm" "$photo"
   QT_QPA_PLATFORM=offscreen VELTRA_BENCH_JPEG="$photo" VELTRA_BENCH_EXPORT="$work/export.jpg" \
     VELTRA_BENCH_HEIC="$work/photo-12mp.heic" VELTRA_BENCH_AVIF="$work/photo-12mp.avif" \
-    "$bench" --benchmark_repetitions=3 --benchmark_format=json >"$work/bench.json"
+    VELTRA_BENCH_RAW="$raw" "$bench" --benchmark_repetitions=3 --benchmark_format=json \
+    >"$work/bench.json"
   QT_QPA_PLATFORM=offscreen VELTRA_BENCH_JPEG="$photo" "$bench" --peak-memory >"$work/peak.txt"
-  python3 - "$photo" "$work" "$runs" "$info" <<'PY' || failed=1
+  python3 - "$photo" "$work" "$runs" "$info" "$raw" <<'PY' || failed=1
 import json, os, subprocess, sys, time
 
-photo, work, runs, info = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]
+photo, work, runs, info, raw = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4], sys.argv[5]
 
 def best_ms(command):
     best = None
@@ -80,6 +86,10 @@ djpeg_scaled = best_ms(["djpeg", "-scale", f"{eighths}/8", "-outfile", "/dev/nul
 cjpeg = best_ms(["cjpeg", "-quality", "100", "-sample", "1x1", "-outfile", "/dev/null",
                  os.path.join(work, "photo.ppm")])
 exiftool = best_ms(["exiftool", photo])
+# The raw's preview decoded alone, and LibRaw's own program developing the raw as Veltra does:
+# camera white balance, sRGB, 16 bits, the sRGB curve, no brightening.
+djpeg_preview = best_ms(["djpeg", "-outfile", "/dev/null", os.path.splitext(raw)[0] + ".preview.jpg"])
+dcraw_emu = best_ms(["dcraw_emu", "-w", "-o", "1", "-6", "-g", "2.4", "12.92", "-W", "-Z", "-", raw])
 veltra_info = best_ms([info, photo])
 
 with open(os.path.join(work, "bench.json")) as f:
@@ -109,6 +119,8 @@ rows = [
     ("Open/heic12mp", bench["Open/heic12mp"], "libheif", bench["Reference/heif_decode_image/heic12mp"], 1.15),
     ("Open/avif12mp", bench["Open/avif12mp"], "libheif", bench["Reference/heif_decode_image/avif12mp"], 1.15),
     ("veltra-info (process)", veltra_info, "exiftool", exiftool, 0.3),
+    ("FirstPicture/raw24mp", bench["FirstPicture/raw24mp"], "djpeg preview", djpeg_preview, 1.3),
+    ("Develop/raw24mp", bench["Develop/raw24mp"], "dcraw_emu", dcraw_emu, 1.3),
 ]
 print(f"{'step':32} {'ms':>9}  {'reference':16} {'ms':>9} {'ratio':>7} {'target':>7}")
 failed = 0

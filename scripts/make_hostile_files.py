@@ -23,6 +23,8 @@ Kinds:
   bomb              compressed streams that inflate far beyond what their container declares
   odd               empty and one-byte files, bare signatures, zero divisors, odd values
   heif              HEIF and AVIF boxes that claim too much, leave the file or refer to themselves
+  raw               camera raws: sensor claims, directory loops, lying boxes, heaps and blocks,
+                    and a sensor dump only its size would name
 
 Usage: python3 scripts/make_hostile_files.py OUTPUT_FOLDER
 """
@@ -2325,10 +2327,115 @@ def make_jxl_jp2_bigtiff_structures(out):
 
 # ---------------------------------------------------------------------------------------------
 
+# ---------------------------------------------------------------------------------------------
+# 10. Camera raws: the signatures that send a file to LibRaw, with structures that lie.
+
+TAG_DNG_VERSION, TAG_CFA_PATTERN_DIM, TAG_CFA_PATTERN = 0xC612, 0x828D, 0x828E
+TAG_MAKE, TAG_UNIQUE_CAMERA_MODEL = 0x010F, 0xC614
+PHOTOMETRIC_CFA = 32803
+
+
+def cfa_entries(t, width, height, strip_offset, strip_bytes):
+    """A 16-bit RGGB sensor directory."""
+    return tiff_image_entries(t, width, height, strip_offset, strip_bytes, bits=16,
+                              photometric=PHOTOMETRIC_CFA) + [
+        (TAG_CFA_PATTERN_DIM,) + t.shorts(2, 2),
+        (TAG_CFA_PATTERN, TIFF_BYTE, 4, bytes([0, 1, 1, 2]))]
+
+
+def raw_dng(width=64, height=48, data=None, extra_ifd0=(), sub_ifd_link=None, next_ifd=0):
+    """A DNG whose IFD0 is its sensor directory; `data` defaults to the whole mosaic."""
+    t = TiffWriter()
+    if data is None:
+        data = bytes(2 * width * height)
+    strip = t.blob(data)
+    entries = cfa_entries(t, width, height, strip, min(2 * width * height, 0xFFFFFFFF)) + [
+        (TAG_MAKE,) + t.ascii("Hostile"), (TAG_DNG_VERSION, TIFF_BYTE, 4, bytes([1, 4, 0, 0])),
+        (TAG_UNIQUE_CAMERA_MODEL,) + t.ascii("Hostile Camera")] + list(extra_ifd0)
+    if sub_ifd_link is not None:
+        entries.append((TAG_SUB_IFDS, TIFF_LONG, 1, sub_ifd_link))
+    ifd0 = t.directory(by_tag(entries), next_ifd)
+    t.set_first_ifd(ifd0.offset)
+    return t, ifd0
+
+
+def iso_box(kind, content):
+    return struct.pack(">I", 8 + len(content)) + kind + content
+
+
+def make_camera_raws(out):
+    """Raws whose headers claim what their data cannot hold, loop, or point outside the file;
+    and a sensor dump that only its size would make LibRaw take for a camera's raw."""
+    kind = "raw"
+    # No camera named and a size LibRaw knows from a list of headerless dumps (1024 x 768
+    # 8-bit samples): never taken for a raw by its size.
+    t = TiffWriter()
+    entries = cfa_entries(t, 1024, 768, 8, 1024 * 768)
+    ifd = t.directory(by_tag(entries))
+    t.set_first_ifd(ifd.offset)
+    body = t.bytes()
+    out.write(kind, "cfa_without_camera_at_a_dump_size", "tif", body.ljust(786432, b"\x10"))
+    # Sensor claims.
+    out.write(kind, "dng_claims_60000x60000_in_a_few_bytes", "dng",
+              raw_dng(60000, 60000, data=b"\x00" * 64)[0].bytes())
+    out.write(kind, "dng_claims_4096x4096_holds_1mib", "dng",
+              raw_dng(4096, 4096, data=bytes(MIB))[0].bytes())
+    t, ifd0 = raw_dng()
+    data = bytearray(t.bytes())
+    data[ifd0.field_positions[273]:ifd0.field_positions[273] + 4] = struct.pack("<I", 0xFFFFFF00)
+    out.write(kind, "dng_strip_outside_the_file", "dng", bytes(data))
+    # Loops and floods of directories.
+    t, ifd0 = raw_dng(sub_ifd_link=8)
+    t.patch(ifd0.field_positions[TAG_SUB_IFDS], ifd0.offset)
+    t.patch(ifd0.next_position, ifd0.offset)
+    out.write(kind, "dng_subifd_and_chain_back_to_ifd0", "dng", t.bytes())
+    t = TiffWriter()
+    strip = t.blob(bytes(2 * 64 * 48))
+    links = t.blob(struct.pack("<I", 8) * 65535)
+    ifd = t.directory(by_tag(cfa_entries(t, 64, 48, strip, 2 * 64 * 48) + [
+        (TAG_MAKE,) + t.ascii("NIKON"), (TAG_SUB_IFDS, TIFF_LONG, 65535, links)]))
+    t.set_first_ifd(ifd.offset)
+    out.write(kind, "tiff_cfa_65535_subifds_to_one_place", "nef", t.bytes())
+    # Signatures of the other containers with lying structures.
+    out.write(kind, "cr3_box_claims_4gib", "cr3",
+              iso_box(b"ftyp", b"crx \0\0\0\1crx isom") + struct.pack(">I", 0xFFFFFFF0) + b"moov"
+              + iso_box(b"uuid", bytes(16)))
+    cmt = TiffWriter()
+    cmt_ifd = cmt.directory([(TAG_MAKE,) + cmt.ascii("Canon")], declared_count=65535)
+    cmt.set_first_ifd(cmt_ifd.offset)
+    uuid = bytes.fromhex("85c0b687820f11e08111f4ce462b6a48")
+    out.write(kind, "cr3_cmt1_directory_claims_65535_entries", "cr3",
+              iso_box(b"ftyp", b"crx \0\0\0\1crx isom")
+              + iso_box(b"moov", iso_box(b"uuid", uuid + iso_box(b"CMT1", cmt.bytes()))))
+    raf = bytearray(b"FUJIFILMCCD-RAW 0201FF383501".ljust(160, b"\0"))
+    raf[84:92] = struct.pack(">II", 0xFFFFFF00, 0x7FFFFFFF)
+    out.write(kind, "raf_jpeg_outside_the_file", "raf", bytes(raf))
+    jpeg = jpeg_baseline(8, 8)
+    raf = bytearray(b"FUJIFILMCCD-RAW 0201FF383501".ljust(160, b"\0"))
+    raf[84:92] = struct.pack(">II", 160, len(jpeg))
+    raf[100:108] = struct.pack(">II", 160, 0x7FFFFFFF)  # sensor data running past the end
+    out.write(kind, "raf_sensor_data_past_the_end", "raf", bytes(raf) + jpeg)
+    # A CIFF heap whose only record is a sub-heap that is the heap itself.
+    heap = struct.pack("<HHII", 1, 0x300A, 22, 0) + struct.pack("<I", 0)
+    out.write(kind, "crw_heap_holds_itself", "crw",
+              b"II" + struct.pack("<I", 26) + b"HEAPCCDR" + bytes(12) + heap)
+    out.write(kind, "mrw_block_claims_4gib", "mrw",
+              b"\0MRM" + struct.pack(">I", 0xFFFFFFF0) + b"\0TTW" + struct.pack(">I", 0xFFFFFF00)
+              + b"II*\0" + bytes(16))
+    t, ifd0 = raw_dng()
+    t.patch(ifd0.next_position, ifd0.offset)
+    out.write(kind, "orf_directory_links_to_itself", "orf", b"IIRO" + t.bytes()[4:])
+    rw2 = TiffWriter()
+    low = [(tag,) + rw2.longs(0xFFFFFFFF) for tag in range(1, 48)]
+    rw2_ifd = rw2.directory(low + [(TAG_MAKE,) + rw2.ascii("Panasonic")])
+    rw2.set_first_ifd(rw2_ifd.offset)
+    out.write(kind, "rw2_panasonic_tags_point_outside", "rw2", b"IIU\0" + rw2.bytes()[4:])
+
+
 KINDS = (make_report_explosions, make_amplifications, make_segment_floods, make_pixel_claims,
          make_content_guesses, make_directory_structures, make_segment_structures,
          make_damaged, make_bombs, make_odd_files, make_heif_structures,
-         make_jxl_jp2_bigtiff_structures)
+         make_jxl_jp2_bigtiff_structures, make_camera_raws)
 
 
 def main(argv):

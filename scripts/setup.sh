@@ -18,6 +18,9 @@ packages=(
   # Oracles and tools the tests and scripts use.
   exiv2 libimage-exiftool-perl imagemagick xvfb xauth x11-utils
   libjpeg-turbo-progs libjxl-tools libopenjp2-tools
+  # Camera raws: LibRaw (opened when a raw needs it), and its own tools, which the tests and
+  # the benchmark compare with.
+  libraw-dev libraw-bin
   clang libclang-rt-14-dev
   # Validators and viewers of the installed desktop entry, metainfo, icons and manual pages.
   desktop-file-utils appstream man-db groff-base librsvg2-bin

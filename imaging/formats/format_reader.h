@@ -43,6 +43,7 @@ enum class FileFormat {
     Heif,
     Jxl,
     Jp2,
+    CameraRaw,
 };
 
 // What the decoder says of a file's first frame before decoding it: that it accepts the file,
@@ -60,6 +61,10 @@ struct FrameHeader {
     // Why the decoder refused the file, when it knows better than its status can say (an
     // image sequence without a still picture, a codec library that cannot be opened).
     LoadFailureReason refusal = LoadFailureReason::None;
+    // The turn the decoder applies to deliver the picture upright, for a format whose
+    // container orients it and whose decoder alone can tell the turn (a camera raw's flip,
+    // which LibRaw gathers from places of each camera's own); else FileFacts::containerTurn.
+    std::optional<RotateFlipType> containerTurn;
 };
 
 // A format's row, filled with designated initialisers in the format's own folder: what is left
@@ -68,6 +73,9 @@ struct FormatReader {
     FileFormat format = FileFormat::Unknown;
     // What the raw-format query reports for a picture of this format.
     GUID rawFormat = ImageFormatOtherDecoded;
+    // For a format whose files report different raw formats by their first bytes (camera
+    // raws in a TIFF container are TIFF files, the others are not); else `rawFormat`.
+    GUID (*rawFormatOf)(QByteArrayView head) = nullptr;
     // The kinds of content the format's decoder reads; the first is the one a picture of this
     // format is named after unless its probe says otherwise.
     std::span<const ContentKind> kinds;

@@ -12,6 +12,7 @@
 #include "formats/png/png_reader.h"
 #include "formats/psd/psd_reader.h"
 #include "formats/tiff/bigtiff_reader.h"
+#include "formats/raw/raw_reader.h"
 #include "formats/tiff/tiff_reader.h"
 #include "formats/webp/webp_reader.h"
 
@@ -20,12 +21,14 @@
 namespace veltra::imaging {
 namespace {
 
-// Walked from the top; the first check that matches decides. Whatever else Qt decodes comes
-// last, since it matches any content.
+// Walked from the top; the first check that matches decides. Camera raws come before TIFF,
+// whose container most of them share. Whatever else Qt decodes comes last, since it matches
+// any content.
 constexpr const FormatReader* kReaders[]{
-    &kPngFormat,     &kJpegFormat, &kGifFormat, &kBmpFormat,  &kTiffFormat,
-    &kBigTiffFormat, &kIconFormat, &kEmfFormat, &kWmfFormat,  &kWebPFormat,
-    &kPsdFormat,     &kHeifFormat, &kJxlFormat, &kJp2Format,  &kOtherFormat,
+    &kPngFormat,  &kJpegFormat,      &kGifFormat,  &kBmpFormat, &kCameraRawFormat,
+    &kTiffFormat, &kBigTiffFormat,   &kIconFormat, &kEmfFormat, &kWmfFormat,
+    &kWebPFormat, &kPsdFormat,       &kHeifFormat, &kJxlFormat, &kJp2Format,
+    &kOtherFormat,
 };
 
 }  // namespace

@@ -343,16 +343,43 @@ void AppendIfd1(IfdWalker& walker, const Directory& ifd1, ItemBudget& budget,
 
 }  // namespace
 
+namespace {
+
+// The items of the directories under a header, IFD0 entries below `firstIfd0Tag` left out.
+PropertyRecords ReadItemsUnder(QByteArrayView tiff, const TiffHeader& header,
+                               TiffStructure structure, ItemBudget& budget, PROPID firstIfd0Tag);
+
+}  // namespace
+
 PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure, ItemBudget& budget)
 {
-    PropertyRecords items;
     const std::optional<TiffHeader> header = ReadTiffHeader(tiff);
     if (!header)
-        return items;
-    IfdWalker walker(tiff, *header);
-    const std::optional<Directory> ifd0 = walker.readDirectory(header->firstDirectory);
+        return {};
+    return ReadItemsUnder(tiff, *header, structure, budget, 0);
+}
+
+PropertyRecords ReadTiffLikeItems(QByteArrayView tiff, ByteOrder order, TiffStructure structure,
+                                  ItemBudget& budget, PROPID firstIfd0Tag)
+{
+    if (tiff.size() < 8)
+        return {};
+    const TiffHeader header{order, TiffVariant::Classic, Read32(tiff, 4, order)};
+    return ReadItemsUnder(tiff, header, structure, budget, firstIfd0Tag);
+}
+
+namespace {
+
+PropertyRecords ReadItemsUnder(QByteArrayView tiff, const TiffHeader& header,
+                               TiffStructure structure, ItemBudget& budget, PROPID firstIfd0Tag)
+{
+    PropertyRecords items;
+    IfdWalker walker(tiff, header);
+    std::optional<Directory> ifd0 = walker.readDirectory(header.firstDirectory);
     if (!ifd0)
         return items;
+    std::erase_if(ifd0->entries,
+                  [firstIfd0Tag](const Entry& entry) { return entry.tag < firstIfd0Tag; });
     AppendIfd0(walker, *ifd0, budget, items);
 
     if (structure != TiffStructure::ExifBlock || !ifd0->nextOffset || *ifd0->nextOffset == 0)
@@ -361,6 +388,8 @@ PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure, Item
         AppendIfd1(walker, *ifd1, budget, items);
     return items;
 }
+
+}  // namespace
 
 PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure)
 {

@@ -30,6 +30,13 @@ PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure, Item
 // The same with a budget of its own.
 PropertyRecords ReadTiffItems(QByteArrayView tiff, TiffStructure structure);
 
+// The same for a structure whose header the caller has accepted: camera raws that are TIFF
+// structures under magic numbers of their own (Olympus "IIRO", Panasonic "IIU\0"). IFD0
+// entries below `firstIfd0Tag` are left out: Panasonic numbers its own raw tags from 1, where
+// they would pass for GPS tags.
+PropertyRecords ReadTiffLikeItems(QByteArrayView tiff, ByteOrder order, TiffStructure structure,
+                                  ItemBudget& budget, PROPID firstIfd0Tag = 0);
+
 // The byte order a TIFF header ("II" 2A 00 or "MM" 00 2A) announces, or nothing when the
 // bytes do not start with one.
 std::optional<ByteOrder> TiffByteOrder(QByteArrayView head);

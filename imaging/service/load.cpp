@@ -153,12 +153,12 @@ GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOpti
         }
         const PixelFormat pixelFormat =
             facts.pixelFormat.value_or(header.decodedPixelFormat.value_or(PixelFormat32bppARGB));
-        const GUID rawFormat = reader.rawFormat;
+        const GUID rawFormat = reader.rawFormatOf ? reader.rawFormatOf(bytes) : reader.rawFormat;
         const Resolution resolution = facts.resolution;
         PropertySet properties = facts.properties;
         // The kind the decoder found names the content: a PPM, not the anymap decoder's name.
         const QByteArray contentFormat(header.kind ? header.kind->name : reader.mainKind().name);
-        const RotateFlipType containerTurn = facts.containerTurn;
+        const RotateFlipType containerTurn = header.containerTurn.value_or(facts.containerTurn);
         std::shared_ptr<PictureContent> content;
         if (!header.pixels.isNull()) {
             content = std::make_shared<GivenContent>(std::move(header.pixels));

@@ -301,4 +301,5 @@ TEST(FileAnalysis, CameraFilesAgreeWithExiftool)
 }
 
 }  // namespace
+
 }  // namespace veltra::analysis

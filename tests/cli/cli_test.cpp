@@ -196,4 +196,38 @@ TEST(CodecLibraries, OpenedOnlyForThePixelsThatNeedThem)
     EXPECT_FALSE(LoadedLibraries({heic}).contains(QLatin1String("libheif")));
 }
 
+// LibRaw is opened by the first raw, never by a program that reads no raw. The loader's own
+// account of what it maps (LD_DEBUG) says which libraries a run loaded; the raw's run, which
+// must name LibRaw, shows the account is read right.
+TEST(CliFixtureTest, LibRawIsLoadedByARawAndNeverByAJpeg)
+{
+    const auto librariesLoaded = [](const QString& file) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VELTRA_INFO_PROGRAM), {QStringLiteral("--decode"), file});
+        process.waitForFinished(120000);
+        return QString::fromUtf8(process.readAllStandardError());
+    };
+    const QString jpeg = librariesLoaded(QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_progressive_4_2_0.jpg"));
+    const QString raw = librariesLoaded(QStringLiteral(VELTRA_FIXTURES_DIR "/raw/dng_rggb_orientation_1.dng"));
+    EXPECT_TRUE(jpeg.contains(u"libjpeg")) << "the loader's account was not read";
+    EXPECT_FALSE(jpeg.contains(u"libraw"));
+    EXPECT_TRUE(raw.contains(u"libraw_r.so"));
+}
+
+// A raw whose sensor data is cut is reported from its headers; decoded, its preview stands in.
+TEST(CliFixtureTest, ARawCutInsideItsSensorDataIsReportedAndShowsItsPreview)
+{
+    const QString cut = QStringLiteral(VELTRA_FIXTURES_DIR "/raw/dng_sensor_data_cut.dng");
+    const ProgramRun reported = RunInfo({cut});
+    EXPECT_EQ(reported.exitCode, 0);
+    EXPECT_TRUE(reported.out.startsWith(QStringLiteral("文件类型：tiff\n尺寸：64x48\n像素格式：48bppRGB\n")))
+        << reported.out.toStdString();
+    const ProgramRun decoded = RunInfo({QStringLiteral("--decode"), cut});
+    EXPECT_EQ(decoded.exitCode, 0);
+    EXPECT_TRUE(decoded.err.isEmpty()) << decoded.err.toStdString();
+}
+
 }  // namespace

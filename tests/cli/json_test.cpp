@@ -304,4 +304,21 @@ TEST(JsonTest, GpsDecimalsAgreeWithExiftool)
     EXPECT_GE(compared, 2);
 }
 
+// A raw in a TIFF container is a "tiff" in the report and names its own format in the JSON;
+// its size is the developed picture's, upright, and the stored one the sensor's area.
+TEST(JsonTest, ACameraRawNamesItsFormat)
+{
+    const ProgramRun run = RunInfo({QStringLiteral("--json"),
+        QStringLiteral(VELTRA_FIXTURES_DIR "/raw/dng_rggb_orientation_8.dng")});
+    const QJsonObject facts = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(facts[u"type"][u"name"].toString(), QStringLiteral("dng"));
+    EXPECT_EQ(facts[u"type"][u"text"].toString(), QStringLiteral("tiff"));
+    EXPECT_EQ(facts[u"pixel_format"].toString(), QStringLiteral("48bppRGB"));
+    EXPECT_EQ(facts[u"width"].toInt(), 48);
+    EXPECT_EQ(facts[u"height"].toInt(), 64);
+    EXPECT_EQ(facts[u"stored"][u"width"].toInt(), 64);
+    EXPECT_EQ(facts[u"orientation"][u"value"].toInt(), 8);
+    EXPECT_TRUE(facts[u"extension_matches"].toBool());
+}
+
 }  // namespace

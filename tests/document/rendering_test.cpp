@@ -7,6 +7,8 @@
 
 #include <QImageReader>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 namespace veltra {
@@ -298,4 +300,65 @@ TEST_P(OrientationPaintTest, ThreePaintsGiveOneReportAndAPictureTurnedOnce)
 INSTANTIATE_TEST_SUITE_P(EightOrientations, OrientationPaintTest, ::testing::Range(1, 9));
 
 }  // namespace
+// A camera raw is developed upright, turned as the camera recorded it: every paint writes the
+// same report (the stored orientation in its lines, the upright size), no paint turns the
+// picture again, and the picture stays upright. The fixtures hold four quadrants of known
+// colours (scripts/make_raw_fixtures.py) stored unturned.
+class RawOrientationPaintTest : public RenderingTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RawOrientationPaintTest, ThreePaintsGiveOneReportAndThePictureStaysUpright)
+{
+    const int orientation = GetParam();
+    ASSERT_TRUE(doc.OnOpenDocument(
+        QStringLiteral(VELTRA_FIXTURES_DIR "/raw/dng_rggb_orientation_%1.dng").arg(orientation)));
+    ASSERT_NE(doc.image(), nullptr);
+    RepaintCounter repaints(doc);
+    std::vector<QImage> paints;
+    std::vector<QString> reports;
+    for (int i = 0; i < 3; ++i) {
+        paints.push_back(Paint(doc, kClient));
+        QString text;
+        EXPECT_TRUE(doc.GetImageInfo(text));
+        reports.push_back(text);
+    }
+    EXPECT_EQ(repaints.count, 0);
+    EXPECT_EQ(paints[1], paints[0]);
+    EXPECT_EQ(paints[2], paints[0]);
+    EXPECT_EQ(reports[1], reports[0]);
+    EXPECT_EQ(reports[2], reports[0]);
+    const bool quarter = orientation == 6 || orientation == 8;
+    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("文件类型：tiff\n尺寸：%1\n像素格式：48bppRGB\n")
+                                          .arg(quarter ? u"48x64" : u"64x48")))
+        << reports[0].toStdString();
+    const QString turn = orientation == 1 ? QString() : QStringLiteral(" [");
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("\n旋转标志：%1%2").arg(orientation).arg(turn)));
+    EXPECT_TRUE(reports[0].contains(QStringLiteral("\n Orientation:%1\n").arg(orientation)));
+
+    // The stored picture's quadrants are red, green (top), blue, grey (bottom). Upright, the
+    // top left shows the stored corner that orientation puts there: 3 the bottom right, 6 (top
+    // row on the right, left column on top) the bottom left, 8 (top row on the left, left
+    // column at the bottom) the top right.
+    const std::map<int, std::pair<QRgb, QRgb>> corners{
+        {1, {qRgb(220, 60, 40), qRgb(200, 200, 200)}},
+        {3, {qRgb(200, 200, 200), qRgb(220, 60, 40)}},
+        {6, {qRgb(50, 80, 200), qRgb(60, 180, 70)}},
+        {8, {qRgb(60, 180, 70), qRgb(50, 80, 200)}}};
+    const int width = quarter ? 48 : 64;
+    const int height = quarter ? 64 : 48;
+    imaging::ARGB topLeft = 0;
+    imaging::ARGB bottomRight = 0;
+    ASSERT_EQ(imaging::GdipBitmapGetPixel(doc.image(), 8, 8, &topLeft), imaging::Ok);
+    ASSERT_EQ(imaging::GdipBitmapGetPixel(doc.image(), width - 8, height - 8, &bottomRight),
+              imaging::Ok);
+    for (const auto& [actual, expected] :
+         {std::pair{QRgb(topLeft), corners.at(orientation).first},
+          std::pair{QRgb(bottomRight), corners.at(orientation).second}}) {
+        EXPECT_NEAR(qRed(actual), qRed(expected), 4);
+        EXPECT_NEAR(qGreen(actual), qGreen(expected), 4);
+        EXPECT_NEAR(qBlue(actual), qBlue(expected), 4);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(RawOrientations, RawOrientationPaintTest, ::testing::Values(1, 3, 6, 8));
+
 }  // namespace veltra

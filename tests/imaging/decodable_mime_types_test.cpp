@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, DecodableMimeTypesTest,
                                            "webp_lossless_alpha.webp", "ppm_rgb.ppm",
                                            "pbm_bilevel.pbm", "tga_32bit_alpha.tga",
                                            "heif/heic_irot_90_exif_6.heic",
-                                           "heif/avif_avifenc_10bit.avif"));
+                                           "heif/avif_avifenc_10bit.avif",
+                                           "raw/dng_rggb_orientation_1.dng"));
 
 TEST(DecodableMimeTypes, OnlyRasterPicturesEachOnce)
 {

@@ -8,6 +8,8 @@
 #include "imaging/heif_structure.h"
 
 #include <QByteArray>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <array>
@@ -94,6 +96,41 @@ struct JpegXlStructure {
     std::vector<MetadataBox> metadataBoxes;  // in file order
 };
 
+// A picture a camera raw keeps beside its sensor data: a thumbnail or a preview.
+struct RawPreview {
+    // Where the file keeps it: "IFD0", "IFD0 SubIFD 2", "THMB box", "JPEG of the header".
+    QByteArray location;
+    QByteArray format;  // "jpeg", or "rgb" for 8-bit samples stored as they are
+    QSize size;         // as its file declares it; empty when it does not
+    qsizetype bytes = 0;
+    // The picture as a file the service decodes (the JPEG, or the samples as a PPM); empty
+    // when it cannot be had within the budget.
+    QByteArray file;
+    // The one LibRaw offers (and a window shows before the raw is developed).
+    bool offeredByLibRaw = false;
+};
+
+// What a camera raw holds besides its items, as far as telling how it was made needs.
+struct CameraRawStructure {
+    // The camera, as LibRaw names it (makers' names shortened: "Nikon", not "NIKON
+    // CORPORATION"); empty when the library cannot be opened.
+    QByteArray make;
+    QByteArray model;
+    // The sensor data, margins included, the part of it that makes the picture, and the
+    // developed picture, upright.
+    QSize sensorSize;
+    QRect visibleArea;
+    QSize developedSize;
+    // The colour filter pattern at the picture's top left ("RGGB"), "X-Trans", or empty for
+    // samples of full colour.
+    QByteArray cfaPattern;
+    int bitsPerSample = 0;  // of the sensor data, as its directory declares it; 0 if unknown
+    unsigned whiteLevel = 0;
+    QByteArray dngVersion;  // "1.4.0.0"; empty for other raws
+    std::vector<RawPreview> previews;
+    bool libraryAvailable = true;
+};
+
 struct FileStructure {
     qsizetype fileSize = 0;
     // Just past the picture's own data (a JPEG's EOI, a PNG's IEND, a GIF's trailer, a WebP's
@@ -126,6 +163,8 @@ struct FileStructure {
 
     // HEIF and AVIF only.
     std::optional<HeifStructure> heif;
+    // Camera raws only.
+    std::optional<CameraRawStructure> cameraRaw;
 };
 
 // An operation of our own: reads the file again and walks its structure. The same budgets

@@ -1,0 +1,259 @@
+#include "formats/raw/raw_development.h"
+
+#include "formats/jpeg/jpeg_codec.h"
+#include "formats/pixel_budget.h"
+#include "formats/raw/libraw_library.h"
+#include "imaging/logging.h"
+
+#include <QTransform>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
+
+namespace veltra::imaging {
+namespace {
+
+// LibRaw's flip, as dcraw numbers it (bit 4 transposes, 2 mirrors top to bottom, 1 left to
+// right), as the turn that does the same.
+RotateFlipType TurnOfFlip(int flip)
+{
+    constexpr std::array<RotateFlipType, 8> kTurns{
+        RotateNoneFlipNone, RotateNoneFlipX,  Rotate180FlipX, Rotate180FlipNone,
+        Rotate90FlipX,      Rotate270FlipNone, Rotate90FlipNone, Rotate270FlipX};
+    return kTurns[static_cast<std::size_t>(flip) & 7];
+}
+
+QByteArray CfaPattern(LibRawSession& session)
+{
+    const libraw_iparams_t& camera = session.data().idata;
+    if (camera.filters == 0)
+        return {};
+    if (camera.filters == 9)
+        return "X-Trans";
+    QByteArray pattern;
+    for (const auto& [row, column] : {std::pair{0, 0}, {0, 1}, {1, 0}, {1, 1}}) {
+        const int colour = session.api().libraw_COLOR(&session.data(), row, column);
+        pattern += colour >= 0 && colour < 4 ? camera.cdesc[colour] : '?';
+    }
+    return pattern;
+}
+
+void ApplyDevelopmentSettings(libraw_output_params_t& params, RawDevelopment development)
+{
+    params.use_camera_wb = 1;
+    params.output_color = 1;  // sRGB
+    params.output_bps = 16;
+    // The sRGB curve: a power of 1/2.4 with a linear toe of slope 12.92.
+    params.gamm[0] = 1 / 2.4;
+    params.gamm[1] = 12.92;
+    // The exposure the camera recorded, not one stretched to a histogram.
+    params.no_auto_bright = 1;
+    params.half_size = development == RawDevelopment::HalfSize ? 1 : 0;
+}
+
+QImage ToRgbx64(const libraw_processed_image_t& image)
+{
+    if (image.type != LIBRAW_IMAGE_BITMAP || image.colors != 3 || image.bits != 16 ||
+        std::uint64_t(image.data_size) != std::uint64_t(image.width) * image.height * 6)
+        return {};
+    QImage out(image.width, image.height, QImage::Format_RGBX64);
+    if (out.isNull())
+        return {};
+    uchar* const bits = out.bits();  // taken once: the threads below only write rows
+    const qsizetype stride = out.bytesPerLine();
+    const auto copyRows = [&image, bits, stride](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            auto* target = reinterpret_cast<QRgba64*>(bits + y * stride);
+            const unsigned char* source = image.data + std::size_t(y) * image.width * 6;
+            for (int x = 0; x < image.width; ++x, source += 6) {
+                std::uint16_t rgb[3];
+                std::memcpy(rgb, source, sizeof rgb);
+                target[x] = qRgba64(rgb[0], rgb[1], rgb[2], 0xFFFF);
+            }
+        }
+    };
+    // Both cores, as LibRaw used them for the development.
+    const int half = image.height / 2;
+    std::thread other;
+    try {
+        other = std::thread(copyRows, half, int(image.height));
+    } catch (const std::system_error&) {
+        copyRows(half, image.height);  // no second thread to be had: this one does it all
+    }
+    copyRows(0, half);
+    if (other.joinable())
+        other.join();
+    return out;
+}
+
+QImage TurnedBy(const QImage& image, RotateFlipType turn)
+{
+    const int quarters = int(turn) & 3;
+    QImage turned = quarters == 0 ? image : image.transformed(QTransform().rotate(90.0 * quarters));
+    return (int(turn) & 4) ? turned.mirrored(true, false) : turned;
+}
+
+// The preview LibRaw offers as a file the service decodes.
+QByteArray PreviewFileOf(LibRawSession& session)
+{
+    if (session.api().libraw_unpack_thumb(&session.data()) != LIBRAW_SUCCESS)
+        return {};
+    int error = 0;
+    const LibRawSession::ProcessedImage thumbnail = session.makeThumbnail(&error);
+    if (!thumbnail)
+        return {};
+    const auto* data = reinterpret_cast<const char*>(thumbnail->data);
+    if (thumbnail->type == LIBRAW_IMAGE_JPEG)
+        return QByteArray(data, thumbnail->data_size);
+    if (thumbnail->type == LIBRAW_IMAGE_BITMAP && thumbnail->colors == 3 && thumbnail->bits == 8 &&
+        std::uint64_t(thumbnail->data_size) ==
+            std::uint64_t(thumbnail->width) * thumbnail->height * 3)
+        return "P6\n" + QByteArray::number(thumbnail->width) + ' ' +
+               QByteArray::number(thumbnail->height) + "\n255\n" +
+               QByteArray(data, thumbnail->data_size);
+    return {};
+}
+
+}  // namespace
+
+std::uint64_t RawMemoryBudget(QByteArrayView file)
+{
+    return PixelBudgetFor(file.size());
+}
+
+GpStatus ReadRawFrame(QByteArrayView file, RawFrame* frame, LoadFailureReason* refusal)
+{
+    const LibRawApi* api = OpenLibRaw();
+    if (!api) {
+        *refusal = LoadFailureReason::CodecUnavailable;
+        return UnknownImageFormat;
+    }
+    LibRawSession session(*api);
+    if (!session.valid())
+        return OutOfMemory;
+    if (const int error = session.open(file, RawMemoryBudget(file)); error != LIBRAW_SUCCESS) {
+        qCInfo(lcLibraries, "LibRaw does not take the file: %s", session.errorText(error));
+        return UnknownImageFormat;
+    }
+    libraw_data_t& data = session.data();
+    const libraw_image_sizes_t& sizes = data.sizes;
+    frame->sensorSize = QSize(sizes.raw_width, sizes.raw_height);
+    frame->visibleArea = QRect(sizes.left_margin, sizes.top_margin, sizes.width, sizes.height);
+    frame->turn = TurnOfFlip(sizes.flip);
+    frame->make = QByteArray(data.idata.make);
+    frame->model = QByteArray(data.idata.model);
+    frame->cfaPattern = CfaPattern(session);
+    frame->whiteLevel = data.color.maximum;
+    if (data.thumbnail.tlength > 0) {
+        frame->previewFormat = data.thumbnail.tformat == LIBRAW_THUMBNAIL_JPEG ? "jpeg" : "rgb";
+        frame->previewSize = QSize(data.thumbnail.twidth, data.thumbnail.theight);
+        frame->previewBytes = qsizetype(data.thumbnail.tlength);
+    }
+    // The developed size: margins cut, pixels stretched to square, Fujifilm's turned sensors
+    // turned back, and the flip; LibRaw works it out without developing.
+    if (session.api().libraw_adjust_sizes_info_only(&data) != LIBRAW_SUCCESS)
+        return UnknownImageFormat;
+    frame->size = QSize(sizes.iwidth, sizes.iheight);
+    return Ok;
+}
+
+GpStatus DevelopRaw(QByteArrayView file, RawDevelopment development, QImage* pixels)
+{
+    const LibRawApi* api = OpenLibRaw();
+    if (!api)
+        return UnknownImageFormat;
+    try {
+        LibRawSession session(*api);
+        if (!session.valid())
+            return OutOfMemory;
+        ApplyDevelopmentSettings(session.data().params, development);
+        if (const int error = session.open(file, RawMemoryBudget(file)); error != LIBRAW_SUCCESS) {
+            qCInfo(lcLibraries, "LibRaw does not take the file: %s", session.errorText(error));
+            return UnknownImageFormat;
+        }
+        int error = session.api().libraw_unpack(&session.data());
+        if (error != LIBRAW_SUCCESS || session.dataDamaged()) {
+            qCInfo(lcLibraries, "LibRaw cannot read the sensor data: %s",
+                   session.errorText(error == LIBRAW_SUCCESS ? LIBRAW_IO_ERROR : error));
+            return RawPreviewInstead(file, development, pixels);
+        }
+        error = session.api().libraw_dcraw_process(&session.data());
+        if (error != LIBRAW_SUCCESS) {
+            qCInfo(lcLibraries, "LibRaw cannot develop the raw: %s", session.errorText(error));
+            return error == LIBRAW_UNSUFFICIENT_MEMORY
+                       ? OutOfMemory
+                       : RawPreviewInstead(file, development, pixels);
+        }
+        const LibRawSession::ProcessedImage developed = session.makeImage(&error);
+        if (!developed) {
+            qCInfo(lcLibraries, "LibRaw cannot hand over the picture: %s",
+                   session.errorText(error));
+            return OutOfMemory;
+        }
+        // The sensor data and LibRaw's working picture are let go before the copy is made.
+        session.api().libraw_recycle(&session.data());
+        QImage out = ToRgbx64(*developed);
+        if (out.isNull())
+            return OutOfMemory;
+        *pixels = std::move(out);
+        return Ok;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+}
+
+QByteArray RawPreviewFile(QByteArrayView file)
+{
+    const LibRawApi* api = OpenLibRaw();
+    if (!api)
+        return {};
+    LibRawSession session(*api);
+    if (!session.valid() || session.open(file, RawMemoryBudget(file)) != LIBRAW_SUCCESS)
+        return {};
+    return PreviewFileOf(session);
+}
+
+// The camera's preview in place of the picture that cannot be developed: turned as the
+// picture is, and scaled to its size (a camera's preview leaves out the sensor's margins).
+GpStatus RawPreviewInstead(QByteArrayView file, RawDevelopment development, QImage* pixels)
+{
+    RawFrame frame;
+    LoadFailureReason ignored = LoadFailureReason::None;
+    if (ReadRawFrame(file, &frame, &ignored) != Ok)
+        return UnknownImageFormat;
+    QSize size = frame.size;
+    if (development == RawDevelopment::HalfSize)
+        size = QSize((size.width() + 1) / 2, (size.height() + 1) / 2);
+    const RotateFlipType turn = frame.turn;
+    // A session whose reading failed is spent: LibRaw lets go of everything it read.
+    const QByteArray preview = RawPreviewFile(file);
+    QImage decoded;
+    if (preview.startsWith("\xFF\xD8")) {
+        JpegDecodeOptions options;
+        options.maxPixelBytes = std::uint64_t(size.width()) * size.height() * 4 + (1 << 20);
+        if (DecodeJpeg(preview, &decoded, options) != Ok)
+            decoded = QImage();
+    } else if (preview.startsWith("P6")) {
+        decoded.loadFromData(preview, "PPM");
+    }
+    if (decoded.isNull()) {
+        qCInfo(lcImaging, "the raw's preview cannot stand in for its picture");
+        return UnknownImageFormat;
+    }
+    qCInfo(lcImaging, "the raw's sensor data cannot be read; its preview stands in");
+    QImage upright = TurnedBy(decoded, turn);
+    if (upright.size() != size)
+        upright = upright.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    upright.convertTo(QImage::Format_RGBX64);
+    if (upright.isNull())
+        return OutOfMemory;
+    *pixels = std::move(upright);
+    return Ok;
+}
+
+
+}  // namespace veltra::imaging
