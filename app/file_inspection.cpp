@@ -1,11 +1,11 @@
 #include "app/file_inspection.h"
 
-#include "document/load_failure.h"
 #include "imaging/file_structure.h"
 #include "imaging/gdiplus.h"
 #include "imaging/image_handles.h"
 #include "info/image_facts.h"
 #include "info/image_report.h"
+#include "info/load_failure_text.h"
 
 #include <QStringList>
 
@@ -40,21 +40,29 @@ std::vector<int> MarkedLines(const QString& text, const analysis::FileAnalysis& 
     return lines;
 }
 
+QString FailureText(LoadFailureReason reason)
+{
+    return QString::fromUtf8(info::LoadFailureTextOf(reason).chinese);
+}
+
 void Inspect(FileInspection& result)
 {
     GpBitmap* bitmap = nullptr;
+    LoadFailure failure;
     const GpStatus status = CreateBitmapFromFileWithOptions(
-        result.path, LoadOptions{.decodeAhead = false, .viewSize = QSize()}, &bitmap);
+        result.path, LoadOptions{.decodeAhead = false, .viewSize = QSize()}, &bitmap, &failure);
     const ImagePtr image(bitmap);
     if (status != Ok || !image) {
-        result.failure = LoadFailureReason(status == Ok ? OutOfMemory : status);
+        result.failure = FailureText(failure.reason == LoadFailureReason::None
+                                         ? LoadFailureReason::OutOfMemory
+                                         : failure.reason);
         return;
     }
     const std::optional<info::ImageFacts> facts =
         info::GatherImageFacts(image.get(), info::RawValues::Kept);
     FileStructure structure;
     if (!facts || ReadFileStructure(result.path, &structure) != Ok) {
-        result.failure = LoadFailureReason(UnknownImageFormat);
+        result.failure = FailureText(LoadFailureReason::DamagedHeader);
         return;
     }
     const analysis::FileAnalysis findings =
@@ -76,7 +84,7 @@ FileInspection InspectFile(const QString& path)
     } catch (const std::bad_alloc&) {
         result = FileInspection{};
         result.path = path;
-        result.failure = LoadFailureReason(OutOfMemory);
+        result.failure = FailureText(LoadFailureReason::OutOfMemory);
     }
     return result;
 }
