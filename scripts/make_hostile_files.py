@@ -1966,8 +1966,9 @@ def make_odd_files(out):
 # 10. HEIF and AVIF: the boxes that say where items are, how they refer to one another and how
 # large they are, each made to claim too much, to point outside the file or back at itself.
 
-def iso_box(kind, payload, size=None):
-    return struct.pack(">I", 8 + len(payload) if size is None else size) + kind + payload
+def iso_box(kind, payload, length=None):
+    """An ISO base media box; `length` overrides the length it declares."""
+    return struct.pack(">I", 8 + len(payload) if length is None else length) + kind + payload
 
 
 def iso_full_box(kind, version, flags, payload):
@@ -2152,11 +2153,11 @@ def make_heif_structures(out):
             b"auxC", 0, 0, b"urn:mpeg:hevc:2015:auxid:1\0")], associations={1: [1, 2], 2: [1, 3, 4]},
         references=[(b"auxl", 2, [1])]))
     # Boxes: lengths shorter than their header, 64-bit lengths past any file, a box to the end.
-    out.write(kind, "meta_length_4", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1") + iso_box(b"meta", b"", size=4))
+    out.write(kind, "meta_length_4", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1") + iso_box(b"meta", b"", length=4))
     out.write(kind, "meta_64bit_length_2_63", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1") +
               struct.pack(">I4sQ", 1, b"meta", 1 << 63) + bytes(64))
     out.write(kind, "ftyp_only", "heic", iso_box(b"ftyp", b"heic\0\0\0\0mif1"))
-    out.write(kind, "ftyp_length_0", "avif", iso_box(b"ftyp", b"avif\0\0\0\0mif1", size=0))
+    out.write(kind, "ftyp_length_0", "avif", iso_box(b"ftyp", b"avif\0\0\0\0mif1", length=0))
     out.write(kind, "sequence_brand_with_empty_movie", "heic", iso_box(b"ftyp", b"msf1\0\0\0\0msf1hevc") +
               iso_box(b"moov", b""))
     # Coded data scrambled: AV1's decoder prints what it cannot parse unless it is kept quiet.
@@ -2203,10 +2204,6 @@ def jxl_codestream(width, height, tail=b""):
     bits.write(width - 1, 30)
     bits.write(1, 1)                 # image metadata all default
     return b"\xff\x0a" + bits.bytes() + tail
-
-
-def iso_box(kind, content, length=None):
-    return struct.pack(">I", 8 + len(content) if length is None else length) + kind + content
 
 
 JXL_SIGNATURE_BOX = (iso_box(b"JXL ", b"\r\n\x87\n")
@@ -2357,10 +2354,6 @@ def raw_dng(width=64, height=48, data=None, extra_ifd0=(), sub_ifd_link=None, ne
     ifd0 = t.directory(by_tag(entries), next_ifd)
     t.set_first_ifd(ifd0.offset)
     return t, ifd0
-
-
-def iso_box(kind, content):
-    return struct.pack(">I", 8 + len(content)) + kind + content
 
 
 def make_camera_raws(out):

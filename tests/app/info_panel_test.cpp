@@ -172,7 +172,7 @@ TEST_F(InfoPanelTest, FollowsOpensFailuresAndClosesAndMarksWhatDeservesASecondLo
     const QString text = app_test::WriteBytes(m_files, QStringLiteral("text.jpg"), "plain text");
     Open(text);
     EXPECT_EQ(m_panel->Text(),
-              QStringLiteral("文件加载失败\n没有解码器能读取这个文件的内容：它不是图片，或文件头已损坏"));
+              QStringLiteral("文件加载失败\n没有能读取此内容的解码器"));
     EXPECT_FALSE(m_panel->CopyButton()->isEnabled());
     EXPECT_FALSE(m_panel->ExportButton()->isEnabled());
 

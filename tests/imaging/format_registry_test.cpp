@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
         SniffRow{"heic_brand_past_the_box", FileType(16, "isom", {"heic"}), FileFormat::Unknown},
         SniffRow{"ftyp_shorter_than_its_brands", FileType(12, "heic", {}), FileFormat::Unknown},
         SniffRow{"mp4_video", FileType(24, "isom", {"iso2", "avc1"}), FileFormat::Unknown},
-        SniffRow{"canon_cr3", FileType(24, "crx ", {"crx ", "isom"}), FileFormat::Unknown},
+        SniffRow{"canon_cr3", FileType(24, "crx ", {"crx ", "isom"}), FileFormat::CameraRaw},
         SniffRow{"jpeg_xl_container_with_ftyp", Bytes({0, 0, 0, 12}) + Text("JXL ") + Bytes({0x0D, 0x0A, 0x87, 0x0A}) +
                                           FileType(20, "jxl ", {"jxl "}), FileFormat::Jxl},
         SniffRow{"jxl_codestream", Bytes({0xFF, 0x0A, 0xFA, 0x7F}), FileFormat::Jxl},
