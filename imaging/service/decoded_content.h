@@ -21,6 +21,9 @@ public:
           m_facts(std::move(facts)),
           m_header(std::move(header))
     {
+        // Such pictures are camera raws, whose development LibRaw spreads over both cores.
+        if (m_reader.embeddedPicture)
+            makePixelsAfterStandInShown();
     }
 
     // A JPEG shown at a fraction of its size gets a stand-in decoded at `eighths` / 8 of it,
