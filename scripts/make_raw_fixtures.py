@@ -9,7 +9,8 @@ camera's colours linear sRGB, so that a faithful development (camera white balan
 output, the sRGB curve, no brightening) gives the quadrants' colours back. Beside the sensor
 data each file holds a 16x12 uncompressed thumbnail in IFD0 and a full-size JPEG preview made
 with cjpeg in a second SubIFD, both of the same picture, stored unturned as cameras store
-them, and an Orientation in IFD0.
+them, and an Orientation in IFD0. Two fixtures' previews differ on purpose: one is mirrored,
+one shows only the picture's middle.
 
 The sensor data is the last thing in the file, so a copy cut short loses only sensor data.
 
@@ -282,11 +283,19 @@ def dng(orientation, sensor, sensor_width, sensor_height, active, preview, previ
     return layout([ifd0, exif, gps, raw, preview_ifd, thumbnail, preview_block, sensor_block])
 
 
-def fixture(orientation, original_name=None):
-    preview = jpeg_of(picture_rgb(WIDTH, HEIGHT), WIDTH, HEIGHT)
+def fixture(orientation, original_name=None, preview_rgb=None, preview_size=(WIDTH, HEIGHT)):
+    if preview_rgb is None:
+        preview_rgb = picture_rgb(WIDTH, HEIGHT)
+    preview = jpeg_of(preview_rgb, *preview_size)
     active = (MARGIN, MARGIN, MARGIN + HEIGHT, MARGIN + WIDTH)
     return dng(orientation, sensor_samples(), WIDTH + 2 * MARGIN, HEIGHT + 2 * MARGIN, active,
-               preview, (WIDTH, HEIGHT), original_name)
+               preview, preview_size, original_name)
+
+
+def mirrored_rgb(rgb, width, height):
+    """The picture mirrored left to right: a preview whose colours tell it from the picture."""
+    rows = [rgb[y * width * 3:(y + 1) * width * 3] for y in range(height)]
+    return b"".join(b"".join(row[x * 3:x * 3 + 3] for x in reversed(range(width))) for row in rows)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -381,6 +390,14 @@ def main():
         original = "IMG_0008.CR2" if orientation == 8 else None
         name = f"dng_rggb_orientation_{orientation}.dng"
         made[name] = (fixture(orientation, original), orientation, original)
+    # Previews that tell themselves from the developed picture: one mirrored left to right (in
+    # stored orientation, turned by the raw's Orientation 6 as cameras leave it), and one of
+    # other proportions, the picture's middle 64 x 36, which may not stand in for it.
+    made["dng_preview_mirrored_orientation_6.dng"] = (
+        fixture(6, preview_rgb=mirrored_rgb(picture_rgb(WIDTH, HEIGHT), WIDTH, HEIGHT)), 6, None)
+    middle = picture_rgb(WIDTH, HEIGHT)[6 * WIDTH * 3:42 * WIDTH * 3]
+    made["dng_preview_cropped.dng"] = (fixture(1, preview_rgb=middle, preview_size=(WIDTH, 36)),
+                                       1, None)
     # A copy cut in the middle of its sensor data: the facts and the preview survive.
     whole = made["dng_rggb_orientation_1.dng"][0]
     sensor_bytes = 2 * (WIDTH + 2 * MARGIN) * (HEIGHT + 2 * MARGIN)

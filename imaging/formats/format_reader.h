@@ -103,6 +103,11 @@ struct FormatReader {
     // cheaper than decoding it whole, for formats whose decoder can.
     GpStatus (*decodeScaled)(QByteArrayView file, const FileFacts& facts, int denominator,
                              QImage* pixels) = nullptr;
+    // For a format whose file carries its first frame's picture a second time, ready made and
+    // far faster to decode (a camera raw's embedded preview): that picture, a JPEG inside
+    // `file`, stored as the frame is before the header's container turn. Empty when none shows
+    // the whole frame.
+    QByteArrayView (*embeddedPicture)(QByteArrayView file, const FrameHeader& header) = nullptr;
 
     // The kind a picture of this format is named after when its probe named none.
     const ContentKind& mainKind() const { return kinds.front(); }

@@ -58,12 +58,25 @@ void DecodedContent::wantStandInAt(int eighths)
     wantStandIn();
 }
 
+bool DecodedContent::wantEmbeddedStandIn(QSize view)
+{
+    const EmbeddedStandIn embedded = EmbeddedStandInFor(m_reader, m_file, m_header, view);
+    if (embedded.eighths <= 0)
+        return false;
+    m_embeddedStandIn = embedded;
+    m_standInSource = m_file;
+    wantStandIn();
+    return true;
+}
+
 GpStatus DecodedContent::makeStandIn(QImage* out)
 {
     const QByteArray file = std::move(m_standInSource);
     m_standInSource = QByteArray();
     if (file.isEmpty())
         return NotImplemented;
+    if (m_embeddedStandIn.eighths > 0)
+        return DecodeEmbeddedStandIn(file, m_embeddedStandIn, out);
     return DecodeJpegEighths(file, m_standInEighths, out);
 }
 

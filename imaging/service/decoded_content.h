@@ -6,6 +6,7 @@
 #include "formats/file_facts.h"
 #include "formats/format_reader.h"
 #include "service/picture_content.h"
+#include "service/view_copies.h"
 
 #include <QByteArray>
 
@@ -20,12 +21,19 @@ public:
           m_facts(std::move(facts)),
           m_header(std::move(header))
     {
+        // Such pictures are camera raws, whose development LibRaw spreads over both cores.
+        if (m_reader.embeddedPicture)
+            makePixelsAfterStandInShown();
     }
 
     // A JPEG shown at a fraction of its size gets a stand-in decoded at `eighths` / 8 of it,
     // made from its own hold on the file's bytes, so that the decode of the pixels can let go
     // of theirs at any time.
     void wantStandInAt(int eighths);
+    // A file that carries its picture a second time, far faster to decode (a camera raw's
+    // preview), gets that one as stand-in when it covers a view of that size. False when
+    // there is none that does.
+    bool wantEmbeddedStandIn(QSize view);
 
 protected:
     GpStatus makeStoredPixels(QImage* out) override;
@@ -40,6 +48,7 @@ private:
     FrameHeader m_header;
     QByteArray m_standInSource;
     int m_standInEighths = 8;
+    EmbeddedStandIn m_embeddedStandIn;
 };
 
 }  // namespace veltra::imaging

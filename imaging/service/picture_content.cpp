@@ -2,6 +2,7 @@
 
 #include "service/pixel_operations.h"
 
+#include <chrono>
 #include <new>
 #include <set>
 
@@ -40,6 +41,9 @@ bool PictureContent::prepare(int smallestSide)
         std::unique_lock standInLock(m_standInMutex);
         if (m_standInState == StandInState::Wanted && !settled())
             makeOrAwaitStandIn(standInLock);
+        if (m_pixelsAfterStandInShown && m_standInState == StandInState::Ready &&
+            !awaitStandInShown(standInLock))
+            return false;  // nobody holds the picture any more: its pixels would go unseen
     }
     const std::lock_guard lock(m_mutex);
     m_preparing = true;
@@ -87,7 +91,10 @@ QImage PictureContent::standIn(RotateFlipType turn)
     makeOrAwaitStandIn(lock);
     if (m_standInState != StandInState::Ready || settled())
         return QImage();
-    m_standInShown = true;
+    if (!m_standInShown) {
+        m_standInShown = true;
+        m_standInMade.notify_all();
+    }
     if (turn == RotateNoneFlipNone)
         return m_standIn;
     if (m_turnedStandIn && m_turnedStandIn->first == turn)
@@ -96,6 +103,21 @@ QImage PictureContent::standIn(RotateFlipType turn)
     if (!turned.isNull())
         m_turnedStandIn.emplace(turn, turned);
     return turned;
+}
+
+bool PictureContent::awaitStandInShown(std::unique_lock<std::mutex>& lock)
+{
+    // Short waits, so that a picture let go (its holders gone, which nothing announces) is
+    // noticed at once.
+    constexpr auto kStep = std::chrono::milliseconds(10);
+    constexpr int kSteps = 100;
+    for (int step = 0; step < kSteps && !m_standInShown && !settled(); ++step) {
+        // The one holder left is whoever prepares it.
+        if (weak_from_this().use_count() <= 1)
+            return false;
+        m_standInMade.wait_for(lock, kStep);
+    }
+    return true;
 }
 
 bool PictureContent::hasStandIn()

@@ -17,13 +17,14 @@
 #include <atomic>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <utility>
 
 namespace veltra::imaging {
 
-class PictureContent {
+class PictureContent : public std::enable_shared_from_this<PictureContent> {
 public:
     explicit PictureContent(QSize storedSize) : m_storedSize(storedSize) {}
     virtual ~PictureContent() = default;
@@ -56,6 +57,11 @@ public:
     // Asks for one to be made by makeStandIn(), by whoever needs it first: the service's
     // thread ahead, or a drawing.
     void wantStandIn();
+    // For pixels whose making takes both cores (a raw developed by LibRaw): prepare() starts
+    // on them only once the stand-in is shown, so that the first picture has the cores to
+    // itself, or when the stand-in is not shown within a second; and not at all when the
+    // picture is let go before.
+    void makePixelsAfterStandInShown() { m_pixelsAfterStandInShown = true; }
     // One made elsewhere (decoded ahead from the file before it was opened), in the stored
     // orientation.
     void giveStandIn(QImage standIn);
@@ -90,6 +96,9 @@ private:
     void keepReduced(int level, RotateFlipType turn, const QImage& image);
     // With the stand-in's lock held: makes the wanted stand-in, or waits for its maker.
     void makeOrAwaitStandIn(std::unique_lock<std::mutex>& lock);
+    // With the stand-in's lock held: waits until the stand-in is shown, the pixels are made
+    // elsewhere, or a second has passed. False when the picture was let go meanwhile.
+    bool awaitStandInShown(std::unique_lock<std::mutex>& lock);
     // The pixels are made or have failed: the stand-in is let go.
     void settle();
 
@@ -112,6 +121,7 @@ private:
     QImage m_standIn;
     std::optional<std::pair<RotateFlipType, QImage>> m_turnedStandIn;
     bool m_standInShown = false;
+    bool m_pixelsAfterStandInShown = false;
 };
 
 // Pixels given whole: a picture made for a test, or pixels a drawing context painted into.

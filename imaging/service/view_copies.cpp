@@ -4,6 +4,7 @@
 #include "imaging/gdiplus.h"
 #include "service/decode_ahead.h"
 #include "service/gp_image.h"
+#include "formats/jpeg/jpeg_codec.h"
 #include "formats/jpeg/jpeg_reader.h"
 #include "imaging/property_tags.h"
 #include "service/decoded_content.h"
@@ -81,6 +82,10 @@ QImage DecodeForView(const QString& path, QSize view, QSize* storedSize)
     if (ShownSize(header.size, quarterTurn, view) == header.size)
         return QImage();
     QImage copy;
+    // A raw's preview is decoded in the time a glance takes; developing it would take seconds.
+    if (const EmbeddedStandIn embedded = EmbeddedStandInFor(reader, bytes, header, view);
+        embedded.eighths > 0)
+        return DecodeEmbeddedStandIn(bytes, embedded, &copy) == Ok ? copy : QImage();
     if (reader.format == FileFormat::Jpeg) {
         if (DecodeJpegEighths(bytes, EighthsCovering(header.size, quarterTurn, view), &copy) != Ok)
             return QImage();
@@ -96,22 +101,68 @@ QImage DecodeForView(const QString& path, QSize view, QSize* storedSize)
     return copy;
 }
 
+// The fewest eighths of `source` whose sides reach `shown`'s; 0 when the whole falls short.
+int FewestEighthsReaching(QSize source, QSize shown)
+{
+    // libjpeg rounds a scaled side up.
+    for (int eighths = 1; eighths <= 8; ++eighths) {
+        if ((source.width() * eighths + 7) / 8 >= shown.width() &&
+            (source.height() * eighths + 7) / 8 >= shown.height())
+            return eighths;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int EighthsCovering(QSize stored, bool quarterTurn, QSize view)
 {
     if (stored.isEmpty() || view.isEmpty())
         return 8;
-    const QSize shown = ShownSize(stored, quarterTurn, view);
-    // libjpeg rounds a scaled side up.
-    const auto covers = [&](int eighths) {
-        return (stored.width() * eighths + 7) / 8 >= shown.width() &&
-               (stored.height() * eighths + 7) / 8 >= shown.height();
-    };
-    int eighths = 1;
-    while (eighths < 8 && !covers(eighths))
-        ++eighths;
-    return eighths;
+    return std::max(1, FewestEighthsReaching(stored, ShownSize(stored, quarterTurn, view)));
+}
+
+int EighthsOfCovering(QSize source, QSize picture, QSize view)
+{
+    if (source.isEmpty() || picture.isEmpty() || view.isEmpty())
+        return 0;
+    return FewestEighthsReaching(source, ShownSize(picture, false, view));
+}
+
+EmbeddedStandIn EmbeddedStandInFor(const FormatReader& reader, QByteArrayView file,
+                                   const FrameHeader& header, QSize view)
+{
+    if (!reader.embeddedPicture)
+        return {};
+    const QByteArrayView jpeg = reader.embeddedPicture(file, header);
+    QSize size;
+    if (jpeg.isEmpty() || ReadJpegFrameSize(jpeg, &size) != Ok)
+        return {};
+    EmbeddedStandIn standIn;
+    standIn.turn = header.containerTurn.value_or(RotateNoneFlipNone);
+    const QSize upright = (int(standIn.turn) & 1) ? size.transposed() : size;
+    standIn.eighths = EighthsOfCovering(upright, header.size, view);
+    standIn.offset = jpeg.data() - file.data();
+    standIn.length = jpeg.size();
+    return standIn;
+}
+
+GpStatus DecodeEmbeddedStandIn(QByteArrayView file, const EmbeddedStandIn& standIn, QImage* out)
+{
+    if (standIn.eighths <= 0 || standIn.offset < 0 || standIn.length <= 0 ||
+        standIn.offset + standIn.length > file.size())
+        return InvalidParameter;
+    QImage decoded;
+    const GpStatus status =
+        DecodeJpegEighths(file.sliced(standIn.offset, standIn.length), standIn.eighths, &decoded);
+    if (status != Ok)
+        return status;
+    if (standIn.turn != RotateNoneFlipNone)
+        decoded = Turned(decoded, standIn.turn);
+    if (decoded.isNull())
+        return OutOfMemory;
+    *out = std::move(decoded);
+    return Ok;
 }
 
 void PrepareViewCopy(const QString& path, QSize view)
@@ -166,6 +217,8 @@ void PrepareStandIn(DecodedContent& content, const QString& path, QSize stored,
             return;
         }
     }
+    if (content.wantEmbeddedStandIn(view))
+        return;
     content.wantStandInAt(EighthsCovering(stored, IsQuarterTurn(properties), view));
 }
 

@@ -5,6 +5,9 @@
 // files a window will likely open next are decoded ahead, on the service's thread, as copies
 // of that size, so that opening one of them shows it at once while its pixels are decoded.
 
+#include "imaging/gdiplus_types.h"
+
+#include <QByteArrayView>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -14,12 +17,33 @@ namespace veltra::imaging {
 
 class DecodedContent;
 class PropertySet;
+struct FormatReader;
+struct FrameHeader;
 
 // The fewest eighths (1 to 8) of its stored size at which a picture covers what a view of
 // `view` device pixels shows of it: scaled down uniformly to fit when it does not fit, at
 // natural size when it does (then 8: nothing smaller serves). `quarterTurn`: the picture is
 // shown turned by a quarter, as its orientation says.
 int EighthsCovering(QSize stored, bool quarterTurn, QSize view);
+
+// The fewest eighths (1 to 8) of `source`, a picture of the proportions of `picture` (its
+// embedded preview, upright), that cover what a view of `view` device pixels shows of
+// `picture`; 0 when even the whole of it falls short.
+int EighthsOfCovering(QSize source, QSize picture, QSize view);
+
+// The picture a file carries besides its frame (a camera raw's preview), chosen to stand in
+// for the frame in a view: where its JPEG lies in the file, the scale that covers the view
+// (0: none serves) and the turn that makes it stand as the frame does.
+struct EmbeddedStandIn {
+    qsizetype offset = 0;
+    qsizetype length = 0;
+    int eighths = 0;
+    RotateFlipType turn = RotateNoneFlipNone;
+};
+EmbeddedStandIn EmbeddedStandInFor(const FormatReader& reader, QByteArrayView file,
+                                   const FrameHeader& header, QSize view);
+// Decodes it at its scale and turns it: a copy of the frame, in the frame's stored orientation.
+GpStatus DecodeEmbeddedStandIn(QByteArrayView file, const EmbeddedStandIn& standIn, QImage* out);
 
 // Decodes the copy of one file and keeps it. Runs on the service's thread.
 void PrepareViewCopy(const QString& path, QSize view);
@@ -30,8 +54,9 @@ void KeepViewCopiesOf(const QStringList& paths);
 QImage ViewCopyOf(const QString& path, QSize storedSize);
 
 // Gives a picture loaded for a view of that size its stand-in: the copy made ahead of its
-// file when there is one, else (a JPEG larger than the view shows it) one to be decoded at the
-// scale that covers the view.
+// file when there is one, else the picture the file carries besides its frame (a camera raw's
+// preview) when it covers the view, else (a JPEG larger than the view shows it) one to be
+// decoded at the scale that covers the view.
 void PrepareStandIn(DecodedContent& content, const QString& path, QSize stored,
                     const PropertySet& properties, QSize view);
 

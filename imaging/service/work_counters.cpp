@@ -22,6 +22,7 @@ constexpr std::array kCounters{
     CounterRow{Work::FramesDecodedToRecognise, "frames_decoded_to_recognise"},
     CounterRow{Work::DecodedPixelBytes, "decoded_pixel_bytes"},
     CounterRow{Work::LargestFramePixelBytes, "largest_frame_pixel_bytes"},
+    CounterRow{Work::RawsDeveloped, "raws_developed"},
 };
 
 constexpr bool RowsInCounterOrder()

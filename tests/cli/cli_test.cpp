@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "cli/program_run.h"
@@ -215,6 +216,27 @@ TEST(CliFixtureTest, LibRawIsLoadedByARawAndNeverByAJpeg)
     EXPECT_TRUE(jpeg.contains(u"libjpeg")) << "the loader's account was not read";
     EXPECT_FALSE(jpeg.contains(u"libraw"));
     EXPECT_TRUE(raw.contains(u"libraw_r.so"));
+}
+
+// A report reads a raw's headers only: developing it takes seconds for a large one. The
+// program's own count of the raws it developed says so, and --decode shows the count is read.
+TEST(CliFixtureTest, ARawIsDevelopedOnlyWhenDecodingIsAsked)
+{
+    const auto developed = [](const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("veltra.work=true"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VELTRA_INFO_PROGRAM), arguments);
+        process.waitForFinished(120000);
+        const QRegularExpressionMatch count =
+            QRegularExpression(QStringLiteral(R"(raws_developed=(\d+))"))
+                .match(QString::fromUtf8(process.readAllStandardError()));
+        return count.hasMatch() ? count.captured(1).toInt() : -1;
+    };
+    const QString raw = QStringLiteral(VELTRA_FIXTURES_DIR "/raw/dng_rggb_orientation_1.dng");
+    EXPECT_EQ(developed({raw}), 0);
+    EXPECT_EQ(developed({QStringLiteral("--decode"), raw}), 1);
 }
 
 // A raw whose sensor data is cut is reported from its headers; decoded, its preview stands in.

@@ -1,10 +1,12 @@
 // A photo shown smaller than it is stored: the scale it is first decoded at, the stand-in
 // drawn until its pixels are decoded and never beyond what it covers, saved files always from
-// the pixels, and the copies of the files a window will open next.
+// the pixels, and the copies of the files a window will open next. A camera raw: its embedded
+// preview drawn until the raw is developed, and never one that does not show the picture.
 
 #include "imaging_test_support.h"
 
 #include "formats/jpeg/jpeg_codec.h"
+#include "imaging/work_counters.h"
 #include "service/decoded_content.h"
 #include "service/view_copies.h"
 
@@ -179,6 +181,165 @@ TEST(ViewCopies, MadeAheadForTheFilesAskedAndOnlyWhileTheyAreTheSame)
     rewritten.write(CheckerboardJpeg(QSize(800, 600)) + QByteArray(1, '\0'));
     rewritten.close();
     EXPECT_TRUE(ViewCopyOf(other, QSize(800, 600)).isNull());
+    ASSERT_EQ(DecodeFilesAheadForView({}, QSize()), Ok);
+}
+
+struct PreviewCoverRow {
+    QSize preview;
+    QSize picture;
+    QSize view;
+    int eighths;
+};
+
+class EighthsOfCoveringTest : public ::testing::TestWithParam<PreviewCoverRow> {};
+
+// The picture fitted into the view, then the fewest eighths of the preview that reach it.
+TEST_P(EighthsOfCoveringTest, FewestEighthsOfThePreviewThatCoverWhatTheViewShows)
+{
+    EXPECT_EQ(EighthsOfCovering(GetParam().preview, GetParam().picture, GetParam().view),
+              GetParam().eighths);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, EighthsOfCoveringTest,
+    ::testing::Values(
+        // A preview without the margins: about 1617 x 1080 shows; 3/8 is 2250 x 1500.
+        PreviewCoverRow{QSize(6000, 4000), QSize(6016, 4016), QSize(1920, 1080), 3},
+        // Half size: 1620 x 1080 shows; 5/8 is 1875 x 1250, 4/8 only 1500 wide.
+        PreviewCoverRow{QSize(3000, 2000), QSize(6000, 4000), QSize(1920, 1080), 5},
+        // Smaller than what shows: it cannot stand in.
+        PreviewCoverRow{QSize(1600, 1066), QSize(6000, 4000), QSize(1920, 1080), 0},
+        // A small raw shown at its own size, by a preview of that size.
+        PreviewCoverRow{QSize(64, 48), QSize(64, 48), QSize(800, 600), 8}));
+
+// The raw fixtures' quadrant colours, as scripts/make_raw_fixtures.py writes them (top left,
+// top right, bottom left, bottom right of the 64 x 48 picture as stored).
+constexpr QRgb kRawQuadrants[4] = {qRgb(220, 60, 40), qRgb(60, 180, 70), qRgb(50, 80, 200),
+                                   qRgb(200, 200, 200)};
+
+QRgb StoredQuadrantColour(int x, int y)
+{
+    return kRawQuadrants[(y >= 24 ? 2 : 0) + (x >= 32 ? 1 : 0)];
+}
+
+bool Near(QRgb drawn, QRgb expected)
+{
+    constexpr int kTolerance = 24;  // a JPEG's error, and a development's rounding
+    return std::abs(qRed(drawn) - qRed(expected)) <= kTolerance &&
+           std::abs(qGreen(drawn) - qGreen(expected)) <= kTolerance &&
+           std::abs(qBlue(drawn) - qBlue(expected)) <= kTolerance;
+}
+
+// The fixture whose preview is its picture mirrored left to right, with Orientation 6: upright
+// it is 48 x 64, and the upright point (x, y) is the stored point (y, 47 - x).
+constexpr const char* kMirroredPreviewRaw = "raw/dng_preview_mirrored_orientation_6.dng";
+const QSize kUprightRaw(48, 64);
+
+// The centres of the upright picture's quadrants, with the colour each shows when developed
+// and when drawn from the mirrored preview.
+struct RawPoint {
+    QPoint upright;
+    QRgb developed;
+    QRgb preview;
+};
+
+std::vector<RawPoint> RawPoints()
+{
+    std::vector<RawPoint> points;
+    for (const QPoint upright : {QPoint(12, 16), QPoint(36, 16), QPoint(12, 48), QPoint(36, 48)}) {
+        const QPoint stored(upright.y(), 47 - upright.x());
+        points.push_back({upright, StoredQuadrantColour(stored.x(), stored.y()),
+                          StoredQuadrantColour(63 - stored.x(), stored.y())});
+    }
+    return points;
+}
+
+// A raw as the service holds it when loaded for a view of that size, with no thread
+// developing it ahead.
+HeldPicture HoldRaw(const char* name, QSize view)
+{
+    const QByteArray bytes = test_support::ReadFixture(name);
+    const FormatReader& reader = ReaderFor(bytes);
+    FileFacts facts = reader.read(bytes);
+    const PropertySet properties = facts.properties;
+    FrameHeader header;
+    EXPECT_EQ(ProbeFirstFrame(reader, bytes, facts, &header), Ok);
+    const QSize size = header.size;
+    auto content = std::make_shared<DecodedContent>(bytes, reader, std::move(facts), header);
+    PrepareStandIn(*content, QString(), size, properties, view);
+    auto image = std::make_unique<GpImage>(content, ImageFormatTIFF, PixelFormat48bppRGB);
+    return {content, std::move(image)};
+}
+
+TEST(RawStandIn, ThePreviewIsDrawnUntilTheDevelopmentReplacesIt)
+{
+    HeldPicture held = HoldRaw(kMirroredPreviewRaw, QSize(800, 600));
+    const std::uint64_t developed = WorkDone(Work::RawsDeveloped);
+    ASSERT_TRUE(held.image->showsStandIn());
+    EXPECT_EQ(held.image->size(), kUprightRaw);
+
+    const QImage first = DrawnAt(held.image.get(), kUprightRaw);
+    EXPECT_EQ(WorkDone(Work::RawsDeveloped), developed);
+    EXPECT_FALSE(held.content->settled());
+    for (const RawPoint& point : RawPoints())
+        EXPECT_TRUE(Near(first.pixel(point.upright), point.preview)) << point.upright.x() << ','
+                                                                     << point.upright.y();
+
+    // Developed ahead: the window is told to draw again, and draws the development.
+    EXPECT_TRUE(held.content->prepare(16));
+    EXPECT_EQ(WorkDone(Work::RawsDeveloped), developed + 1);
+    EXPECT_FALSE(held.image->showsStandIn());
+    const QImage second = DrawnAt(held.image.get(), kUprightRaw);
+    for (const RawPoint& point : RawPoints())
+        EXPECT_TRUE(Near(second.pixel(point.upright), point.developed)) << point.upright.x()
+                                                                        << ',' << point.upright.y();
+}
+
+TEST(RawStandIn, PixelReadsAndSavesWaitForTheDevelopment)
+{
+    HeldPicture held = HoldRaw(kMirroredPreviewRaw, QSize(800, 600));
+    DrawnAt(held.image.get(), kUprightRaw);
+    ASSERT_FALSE(held.content->settled());
+    for (const RawPoint& point : RawPoints()) {
+        ARGB colour = 0;
+        ASSERT_EQ(GdipBitmapGetPixel(held.image.get(), point.upright.x(), point.upright.y(),
+                                     &colour),
+                  Ok);
+        EXPECT_TRUE(Near(QRgb(colour), point.developed));
+    }
+    HeldPicture unread = HoldRaw(kMirroredPreviewRaw, QSize(800, 600));
+    DrawnAt(unread.image.get(), kUprightRaw);
+    QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("saved.jpg"));
+    const test_support::QualityParameters quality(100);
+    ASSERT_EQ(GdipSaveImageToFile(unread.image.get(), path, &JpegEncoderClsid, quality.get()), Ok);
+    const QImage saved = QImageReader(path).read();
+    ASSERT_EQ(saved.size(), kUprightRaw);
+    for (const RawPoint& point : RawPoints())
+        EXPECT_TRUE(Near(saved.pixel(point.upright), point.developed));
+}
+
+TEST(RawStandIn, APreviewOfOtherProportionsOrTooSmallForTheViewStandsInForNothing)
+{
+    EXPECT_FALSE(HoldRaw("raw/dng_preview_cropped.dng", QSize(800, 600)).image->showsStandIn());
+    // Upright 48 x 64 fits a 100 x 100 view whole; the 64 x 48 preview turned covers it.
+    EXPECT_TRUE(HoldRaw("raw/dng_rggb_orientation_6.dng", QSize(100, 100)).image->showsStandIn());
+}
+
+TEST(ViewCopies, ARawToBeOpenedNextIsCopiedFromItsPreviewWithoutDeveloping)
+{
+    QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("next.dng"));
+    ASSERT_TRUE(QFile::copy(test_support::FixturePath(kMirroredPreviewRaw), path));
+    const std::uint64_t developed = WorkDone(Work::RawsDeveloped);
+    // A 24 x 32 view shows half of it each way: the preview at 4/8, turned upright.
+    ASSERT_EQ(DecodeFilesAheadForView({path}, QSize(24, 32)), Ok);
+    ASSERT_EQ(WaitForDecodeAhead(), Ok);
+    const QImage copy = ViewCopyOf(path, kUprightRaw);
+    ASSERT_EQ(copy.size(), QSize(24, 32));
+    EXPECT_EQ(WorkDone(Work::RawsDeveloped), developed);
+    for (const RawPoint& point : RawPoints())
+        EXPECT_TRUE(Near(copy.pixel(point.upright / 2), point.preview));
     ASSERT_EQ(DecodeFilesAheadForView({}, QSize()), Ok);
 }
 

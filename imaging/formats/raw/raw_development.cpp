@@ -4,6 +4,7 @@
 #include "formats/pixel_budget.h"
 #include "formats/raw/libraw_library.h"
 #include "imaging/logging.h"
+#include "imaging/work_counters.h"
 
 #include <QTransform>
 
@@ -181,6 +182,7 @@ GpStatus DevelopRaw(QByteArrayView file, RawDevelopment development, QImage* pix
                    session.errorText(error == LIBRAW_SUCCESS ? LIBRAW_IO_ERROR : error));
             return RawPreviewInstead(file, development, pixels);
         }
+        CountWork(Work::RawsDeveloped, 1);
         error = session.api().libraw_dcraw_process(&session.data());
         if (error != LIBRAW_SUCCESS) {
             qCInfo(lcLibraries, "LibRaw cannot develop the raw: %s", session.errorText(error));

@@ -11,6 +11,8 @@
 #include "metadata/ifd_walker.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace veltra::imaging {
 namespace {
@@ -198,6 +200,63 @@ bool IsPreview(const RawDirectory& directory)
     return jpeg || rgb;
 }
 
+// Proportions within a hundredth of each other: a camera's preview often leaves out a few
+// columns or rows of the margins the development keeps (6000 x 4000 beside 6016 x 4016).
+bool SameProportions(QSize preview, QSize picture)
+{
+    const double previewAspect = double(preview.width()) / preview.height();
+    const double pictureAspect = double(picture.width()) / picture.height();
+    return std::abs(previewAspect / pictureAspect - 1.0) <= 0.01;
+}
+
+std::vector<QByteArrayView> JpegPreviewsOf(QByteArrayView file, const RawSignature& signature)
+{
+    std::vector<QByteArrayView> jpegs;
+    if (signature.container == RawContainer::Tiff || signature.container == RawContainer::TiffLike) {
+        const RawDirectories directories =
+            ReadRawDirectories(file, file.startsWith("MM") ? ByteOrder::Big : ByteOrder::Little);
+        for (const RawDirectory& directory : directories.directories) {
+            const bool jpeg = directory.compression == 6 || directory.compression == 7;
+            if (jpeg && IsPreview(directory) && directory.dataInsideFile &&
+                directory.dataPieces == 1)
+                jpegs.push_back(file.sliced(qsizetype(directory.firstData->offset),
+                                            qsizetype(directory.firstData->length)));
+        }
+    } else if (signature.container == RawContainer::Cr3) {
+        const Cr3Boxes boxes = ReadCr3Boxes(file);
+        jpegs = {boxes.thumbnailJpeg, boxes.previewJpeg};
+    } else if (signature.container == RawContainer::Raf) {
+        jpegs.push_back(RafJpeg(file));
+    }
+    return jpegs;
+}
+
+// The largest JPEG preview that shows the whole developed picture once turned as the camera
+// recorded it. One of other proportions is cropped or padded, and one stored upright already
+// would come out turned twice (its proportions tell, unless the picture is square): neither
+// may stand in for the picture.
+QByteArrayView LargestWholePreview(QByteArrayView file, const FrameHeader& header)
+{
+    const std::optional<RawSignature> signature = SniffCameraRaw(file);
+    if (!signature || header.size.isEmpty())
+        return {};
+    const bool quarterTurn = int(header.containerTurn.value_or(RotateNoneFlipNone)) & 1;
+    QByteArrayView largest;
+    qint64 largestArea = 0;
+    for (const QByteArrayView jpeg : JpegPreviewsOf(file, *signature)) {
+        QSize size;
+        if (jpeg.isEmpty() || ReadJpegFrameSize(jpeg, &size) != Ok || size.isEmpty())
+            continue;
+        const QSize upright = quarterTurn ? size.transposed() : size;
+        const qint64 area = qint64(size.width()) * size.height();
+        if (SameProportions(upright, header.size) && area > largestArea) {
+            largest = jpeg;
+            largestArea = area;
+        }
+    }
+    return largest;
+}
+
 RawPreview JpegPreview(QByteArray location, QByteArrayView jpeg)
 {
     RawPreview preview;
@@ -314,6 +373,7 @@ const FormatReader kCameraRawFormat{
     .probe = ProbeCameraRaw,
     .structure = ReadCameraRawStructure,
     .decodeScaled = DecodeCameraRawScaled,
+    .embeddedPicture = LargestWholePreview,
 };
 
 }  // namespace veltra::imaging

@@ -29,6 +29,8 @@ enum class Work {
     DecodedPixelBytes,
     // The largest of them.
     LargestFramePixelBytes,
+    // Camera raws developed by LibRaw, at full or half size: seconds each for a large one.
+    RawsDeveloped,
 };
 
 void CountWork(Work counter, std::uint64_t amount);
