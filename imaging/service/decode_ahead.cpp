@@ -3,6 +3,8 @@
 #include "service/picture_content.h"
 #include "service/view_copies.h"
 
+#include <QCoreApplication>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -23,7 +25,12 @@ std::atomic<bool> g_threadAlive{true};
 
 class DecodeThread {
 public:
-    ~DecodeThread()
+    ~DecodeThread() { stop(); }
+
+    // Ends the thread after the work in hand. Called while the application object is
+    // destroyed, before the program's static objects go: the work may be scaling a picture on
+    // Qt's own thread pool, which static destruction takes away from under it.
+    void stop()
     {
         g_threadAlive = false;
         {
@@ -31,7 +38,7 @@ public:
             m_stopping = true;
         }
         m_wake.notify_all();
-        if (m_thread.joinable())
+        if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
             m_thread.join();
     }
 
@@ -90,9 +97,13 @@ private:
 
     void start()
     {
-        if (!m_thread.joinable())
-            m_thread = std::thread([this] { run(); });
+        if (m_thread.joinable() || m_stopping)
+            return;
+        m_thread = std::thread([this] { run(); });
+        qAddPostRoutine(StopThread);
     }
+
+    static void StopThread();
 
     void run()
     {
@@ -156,6 +167,11 @@ DecodeThread& Thread()
 {
     static DecodeThread thread;
     return thread;
+}
+
+void DecodeThread::StopThread()
+{
+    Thread().stop();
 }
 
 }  // namespace
