@@ -44,7 +44,11 @@ FileAnalysis AnalyseAt(const QString& path)
     imaging::FileStructure structure;
     if (!facts || imaging::ReadFileStructure(path, &structure) != imaging::Ok)
         return {};
-    return AnalyseFile(path, bitmap, *facts, structure);
+    FileAnalysis analysis = AnalyseFile(path, bitmap, *facts, structure);
+    // Opening the file started decoding it ahead on the service's thread; a decoder library
+    // still at work when the program ends would be torn down under it.
+    imaging::WaitForDecodeAhead();
+    return analysis;
 }
 
 // The finding's data with its text, or an empty object when there is no such finding.

@@ -27,7 +27,11 @@ FileAnalysis AnalyseHeif(const char* name)
     imaging::FileStructure structure;
     if (!facts || imaging::ReadFileStructure(path, &structure) != imaging::Ok)
         return {};
-    return AnalyseFile(path, bitmap, *facts, structure);
+    FileAnalysis analysis = AnalyseFile(path, bitmap, *facts, structure);
+    // Opening the file started decoding it ahead on the service's thread; a decoder library
+    // still at work when the program ends would be torn down under it.
+    imaging::WaitForDecodeAhead();
+    return analysis;
 }
 
 QJsonObject FindingOf(const FileAnalysis& analysis, Topic topic, const char* key)
