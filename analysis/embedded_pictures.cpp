@@ -1,6 +1,7 @@
 #include "embedded_pictures.h"
 
 #include "analysis_support.h"
+#include "heif_findings.h"
 #include "imaging/gdiplus.h"
 #include "imaging/image_handles.h"
 
@@ -168,7 +169,6 @@ std::optional<double> ThumbnailDifference(GpImage* picture, GpImage* thumbnail)
 void AddEmbeddedPictureFindings(GpImage* picture, const info::ImageFacts& facts,
                                 const FileStructure& structure, std::vector<Finding>& findings)
 {
-    const std::size_t before = findings.size();
     AddExifThumbnail(picture, facts, findings);
 
     if (!structure.mpfPictures.empty()) {
@@ -197,7 +197,11 @@ void AddEmbeddedPictureFindings(GpImage* picture, const info::ImageFacts& facts,
                         {QStringLiteral("bytes"), qint64(thumbnail.jpeg.size())}}});
     }
 
-    if (findings.size() == before)
+    AddHeifEmbeddedFindings(picture, structure, findings);
+
+    // A raw's previews, found before, count as embedded pictures too.
+    if (std::none_of(findings.begin(), findings.end(),
+                     [](const Finding& finding) { return finding.topic() == Topic::Embedded; }))
         findings.push_back(Finding{FindingKind::NoEmbeddedPicture, {}, QJsonObject{}});
 }
 

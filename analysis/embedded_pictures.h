@@ -12,8 +12,8 @@ namespace veltra::analysis {
 // 0 to 255.
 std::optional<double> ThumbnailDifference(imaging::GpImage* picture, imaging::GpImage* thumbnail);
 
-// The Exif thumbnail, MPF pictures and Photoshop's thumbnail, and whether the Exif thumbnail
-// shows the same picture.
+// The Exif thumbnail, MPF pictures, Photoshop's thumbnail and a HEIF file's thumbnails and
+// auxiliary pictures, and whether the thumbnails show the same picture.
 void AddEmbeddedPictureFindings(imaging::GpImage* picture, const info::ImageFacts& facts,
                                 const imaging::FileStructure& structure,
                                 std::vector<Finding>& findings);

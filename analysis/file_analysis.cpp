@@ -4,12 +4,16 @@
 #include "analysis/trailing_data.h"
 #include "analysis/xmp_facts.h"
 #include "analysis_support.h"
+#include "camera_raw_findings.h"
 #include "consistency.h"
 #include "embedded_pictures.h"
+#include "heif_findings.h"
 #include "icc_profile.h"
 #include "info/facts_json.h"
 #include "info/file_kinds.h"
 #include "jpeg_coding.h"
+#include "jpeg_xl_coding.h"
+#include "photoshop_findings.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -229,9 +233,13 @@ FileAnalysis AnalyseFile(const QString& path, GpImage* image, const info::ImageF
 {
     FileAnalysis analysis;
     AddNameFinding(path, facts, analysis.findings);
+    AddCameraRawFindings(image, facts, structure, analysis.findings);
     AddTrailingDataFinding(facts, structure, analysis.findings);
     AddEmbeddedPictureFindings(image, facts, structure, analysis.findings);
     AddJpegCodingFindings(structure, analysis.findings);
+    AddHeifContainerFindings(facts, structure, analysis.findings);
+    AddJpegXlFindings(facts, structure, analysis.findings);
+    AddPhotoshopFindings(structure, analysis.findings);
     AddProvenanceFindings(facts, structure, analysis.findings);
     AddColourFinding(facts, structure, analysis.findings);
     AddConsistencyFindings(facts, structure, analysis.findings);

@@ -11,7 +11,7 @@ namespace {
 using enum FindingKind;
 
 // In the order of FindingKind.
-constexpr std::array<FindingKindRow, 38> kFindingKinds{{
+constexpr std::array<FindingKindRow, 65> kFindingKinds{{
     {ExtensionFits, Topic::Name, "extension",
      u"内容是 %1 文件，适合的扩展名：%2；文件名的扩展名“%3”相符",
      u"the content is a %1 file, whose extensions are %2; the name's extension \"%3\" fits",
@@ -136,10 +136,101 @@ constexpr std::array<FindingKindRow, 38> kFindingKinds{{
      u"the original date %1 and the GPS time %2 UTC are %3 hours apart, more than any time zone "
      u"explains",
      false},
+    // %3 the phrase on an image sequence track.
+    {HeifBrands, Topic::HeifContainer, "brands", u"主品牌 %1；兼容品牌 %2%3",
+     u"major brand %1; compatible brands %2%3", false},
+    // %1 the item or the grid, %3 to %5 chroma, greyscale and alpha clauses, %6 x %7 the
+    // stored size.
+    {HeifCoding, Topic::HeifContainer, "coding", u"主图像：%1，每样本 %2 位%3%4%5；存储尺寸 %6x%7（ispe）",
+     u"primary picture: %1, %2 bits a sample%3%4%5; stored %6x%7 (ispe)", false},
+    // %1 the Exif orientation's clause. A container that turns the picture otherwise than
+    // the Exif asks is what phones write, no trace of editing.
+    {HeifNoTransform, Topic::HeifContainer, "transforms", u"容器没有旋转或镜像图片%1",
+     u"the container neither rotates nor mirrors the picture%1", false},
+    // %1 the steps, %2 the turn they make, %3 the Exif orientation's clause.
+    {HeifTransforms, Topic::HeifContainer, "transforms", u"容器%1：合起来为 %2，解码时应用%3",
+     u"the container %1: together %2, applied while decoding%3", false},
+    {HeifThumbnails, Topic::Embedded, "heif_thumbnails", u"HEIF 缩略图 %1 张：%2",
+     u"HEIF thumbnails, %1: %2", false},
+    {HeifThumbnailOfAnotherPicture, Topic::Embedded, "heif_thumbnails", u"HEIF 缩略图 %1 张：%2",
+     u"HEIF thumbnails, %1: %2", true},
+    {HeifAuxiliaryPictures, Topic::Embedded, "heif_auxiliary", u"辅助图像 %1 张：%2",
+     u"auxiliary pictures, %1: %2", false},
+
+    // %1 container or not, %2 the samples, %3 grey or colour, %4 alpha, %5 XYB or not,
+    // %6 animation.
+    {JpegXlCodestream, Topic::JpegXl, "codestream", u"%1，%2，%3%4，%5%6", u"%1, %2, %3%4, %5%6",
+     false},
+    {JpegXlRecompressedJpeg, Topic::JpegXl, "recompressed_jpeg",
+     u"是无损重新压缩的 JPEG：jbrd 盒可以把原来的 JPEG 文件逐字节还原",
+     u"a losslessly recompressed JPEG: its jbrd box restores the original JPEG file byte for byte",
+     false},
+    {JpegXlNotRecompressed, Topic::JpegXl, "recompressed_jpeg",
+     u"没有 JPEG 还原数据（jbrd 盒）：不是由 JPEG 无损转来的",
+     u"no JPEG reconstruction data (jbrd box): not losslessly recompressed from a JPEG", false},
+    {JpegXlMetadataBoxes, Topic::JpegXl, "metadata_boxes", u"元数据盒：%1", u"metadata boxes: %1",
+     false},
+    {JpegXlNoMetadataBoxes, Topic::JpegXl, "metadata_boxes", u"没有 Exif、XMP 或 JUMBF 元数据盒",
+     u"no Exif, XMP or JUMBF metadata boxes", false},
+    // %2 the Exif orientation's clause.
+    {JpegXlOrientation, Topic::JpegXl, "orientation", u"码流的方向为 %1，由解码器应用%2",
+     u"the codestream's orientation is %1, applied by the decoder%2", false},
+
+    {RawCamera, Topic::CameraRaw, "camera", u"相机：%1", u"camera: %1", false},
+    // %1 the sensor data's size, %2 the picture's area from (%3, %4), %5 the colour filter,
+    // %6 the bits, %7 the white level, %8 the developed size.
+    {RawSensor, Topic::CameraRaw, "sensor",
+     u"传感器数据 %1（含边缘），成像区域 %2，始于 (%3, %4)%5%6，白电平 %7；冲洗后 %8",
+     u"sensor data %1 with its margins, the picture's area %2 from (%3, %4)%5%6, white level %7; "
+     u"developed %8",
+     false},
+    {RawLibraryMissing, Topic::CameraRaw, "library", u"无法打开 LibRaw：相机与传感器的信息无从得知",
+     u"LibRaw cannot be opened: the camera and its sensor are not known", false},
+    // %2 the original name's clause, %3 the converter's.
+    {RawDngConverted, Topic::CameraRaw, "dng", u"DNG %1；由另一种原始文件转换而来%2%3",
+     u"DNG %1; converted from another raw%2%3", false},
+    {RawDngWrittenAsDng, Topic::CameraRaw, "dng",
+     u"DNG %1；没有转换的痕迹（没有原文件名，软件不是转换器）：相机或软件直接写成 DNG",
+     u"DNG %1; no trace of a conversion (no original file name, no converter as its software): "
+     u"written as DNG by its camera or software",
+     false},
+    {RawPreviews, Topic::Embedded, "raw_previews", u"原始文件内嵌 %1 张图片：%2",
+     u"the raw keeps %1 pictures: %2", false},
+    {RawPreviewOfAnotherPicture, Topic::Embedded, "raw_previews", u"原始文件内嵌 %1 张图片：%2",
+     u"the raw keeps %1 pictures: %2", true},
+
+    // %1 PSD or PSB, %2 the colour mode, %5 the merged transparency's clause.
+    {PhotoshopDocumentKind, Topic::Photoshop, "document", u"%1 文档：%2，每通道 %3 位，%4 个通道%5",
+     u"a %1 document: %2, %3 bits a channel, %4 channels%5", false},
+    // %1 the compression.
+    {PhotoshopMergedPicture, Topic::Photoshop, "merged_picture",
+     u"存有合成图（%1），不合成图层的程序显示的就是它",
+     u"a merged picture is stored (%1), which programs that do not composite layers show", false},
+    {PhotoshopMergedPictureNotReal, Topic::Photoshop, "merged_picture",
+     u"存有合成图（%1），但版本信息说明它不是图层真正的合成结果（保存时未选“最大兼容”）："
+     u"只显示合成图的程序所显示的可能不是文档的样子",
+     u"a merged picture is stored (%1), but the version information says it is not the layers' "
+     u"real composite (saved without \"maximize compatibility\"): programs that show only it may "
+     u"not show the document as it is",
+     false},
+    {PhotoshopNoMergedPicture, Topic::Photoshop, "merged_picture",
+     u"没有合成图：文件在图层之后就结束了，只有合成图层才能看到文档",
+     u"no merged picture: the file ends after its layers, and only compositing them shows the "
+     u"document",
+     false},
+    // %1 the count, %2 the names, bottom first.
+    {PhotoshopLayers, Topic::Photoshop, "layers", u"%1 个图层（自下而上）：%2",
+     u"%1 layers, bottom first: %2", false},
+    // %3 how many are hidden: content the picture does not show.
+    {PhotoshopLayersSomeHidden, Topic::Photoshop, "layers",
+     u"%1 个图层（自下而上）：%2；其中 %3 个隐藏，不显示在图片中",
+     u"%1 layers, bottom first: %2; %3 of them hidden, not shown in the picture", true},
+    {PhotoshopNoLayers, Topic::Photoshop, "layers", u"没有图层：只有合成图",
+     u"no layers: only the merged picture", false},
 }};
 
 // In the order of Phrase.
-constexpr std::array<PhraseRow, 25> kPhrases{{
+constexpr std::array<PhraseRow, 92> kPhrases{{
     {Phrase::TrailingZip, u"ZIP 压缩包", u"a ZIP archive"},
     {Phrase::TrailingRar, u"RAR 压缩包", u"a RAR archive"},
     {Phrase::TrailingSevenZip, u"7z 压缩包", u"a 7z archive"},
@@ -173,13 +264,115 @@ constexpr std::array<PhraseRow, 25> kPhrases{{
     {Phrase::OwnTable, u"表 %1（%2）：不是标准表，最接近质量 %3，相差 %4%（相机或编辑器自己的表）",
      u"table %1 (%2): not a standard table, nearest quality %3, %4% away (a camera's or an "
      u"editor's own table)"},
+    {Phrase::HeifSequenceTrack, u"；另有图像序列轨道（moov）",
+     u"; it also holds an image sequence track (moov)"},
+    // %1 the codec, %2 the item type.
+    {Phrase::HeifSingleItem, u"%1（%2 项）", u"%1 (item %2)"},
+    // %1 x %2 tiles, %3 their codec, %4 the item type.
+    {Phrase::HeifGrid, u"由 %1 x %2 个 %3 图块拼成的网格（%4 项）",
+     u"a grid of %1 x %2 tiles coded in %3 (item %4)"},
+    {Phrase::HeifChroma, u"，色度 %1", u", chroma %1"},
+    {Phrase::HeifGreyscale, u"，灰度", u", greyscale"},
+    {Phrase::HeifAlpha, u"，带透明通道", u", with an alpha plane"},
+    {Phrase::HeifRotation, u"逆时针旋转 %1°（irot）", u"rotates it %1° anticlockwise (irot)"},
+    {Phrase::HeifMirrorLeftRight, u"左右镜像（imir）", u"mirrors it left to right (imir)"},
+    {Phrase::HeifMirrorTopBottom, u"上下镜像（imir）", u"mirrors it top to bottom (imir)"},
+    {Phrase::HeifCleanAperture, u"裁剪到净光圈区域（clap）", u"crops it to its clean aperture (clap)"},
+    {Phrase::HeifNoExifOrientation, u"；没有 Exif 方向标志", u"; there is no Exif orientation"},
+    // %1 the Exif orientation, %2 the turn it asks for.
+    {Phrase::HeifExifOrientationAgrees, u"；Exif 方向标志 %1 要求的转动（%2）与之相同：二者一致，图片只转一次",
+     u"; the Exif orientation %1 asks for the same turn (%2): they agree, and the picture is "
+     u"turned once"},
+    {Phrase::HeifExifOrientationDisagrees,
+     u"；Exif 方向标志 %1 要求 %2：二者不一致；按 HEIF 的规定，解码时应用容器的变换，不应用 Exif 方向标志",
+     u"; the Exif orientation %1 asks for %2: they disagree; as HEIF requires, the container's "
+     u"transforms are applied and the Exif orientation is not"},
+    // %1 the codec, %2 x %3 the size, %4 what the comparison found.
+    {Phrase::HeifThumbnail, u"%1 %2x%3%4", u"%1 %2x%3%4"},
+    {Phrase::ThumbnailUndecodable, u"（无法解码）", u" (cannot be decoded)"},
+    // %1 the mean difference.
+    {Phrase::ThumbnailSamePicture, u"，与缩小后的图片平均相差 %1（0–255）：显示的是同一画面",
+     u", mean difference from the picture shrunk to its size %1 (0–255): it shows the same "
+     u"picture"},
+    {Phrase::ThumbnailDiffers, u"，与缩小后的图片平均相差 %1（0–255）：明显不同（颜色、取景或内容）",
+     u", mean difference from the picture shrunk to its size %1 (0–255): it differs noticeably "
+     u"(colours, framing or content)"},
+    {Phrase::ThumbnailOtherPicture,
+     u"，与缩小后的图片平均相差 %1（0–255）：显示的是另一幅画面或另一种取景，这是编辑过的典型痕迹",
+     u", mean difference from the picture shrunk to its size %1 (0–255): it shows another "
+     u"picture or another framing, a classic trace of editing"},
+    // %1 the role, %2 x %3 the size, %4 the auxiliary type.
+    {Phrase::HeifAuxiliaryPicture, u"%1 %2x%3（%4）", u"%1 %2x%3 (%4)"},
+    {Phrase::AuxiliaryAlpha, u"透明通道", u"alpha plane"},
+    {Phrase::AuxiliaryDepth, u"深度图", u"depth map"},
+    {Phrase::AuxiliaryGainMap, u"Apple HDR 增益图", u"Apple HDR gain map"},
+    {Phrase::AuxiliaryMatte, u"Apple 人像遮罩", u"Apple portrait matte"},
+    {Phrase::AuxiliaryOther, u"辅助图像", u"auxiliary picture"},
+    {Phrase::JxlContainer, u"码流装在容器（ISO BMFF 盒）中", u"codestream in a container (ISO BMFF boxes)"},
+    {Phrase::JxlBareCodestream, u"裸码流，没有容器", u"bare codestream, no container"},
+    {Phrase::JxlFloatSamples, u"每样本 %1 位浮点数", u"%1-bit floating-point samples"},
+    {Phrase::JxlIntegerSamples, u"每样本 %1 位整数", u"%1-bit integer samples"},
+    {Phrase::JxlGrey, u"灰度", u"grey"},
+    {Phrase::JxlColour, u"彩色", u"colour"},
+    {Phrase::JxlAlpha, u"，带 alpha 通道", u", with alpha"},
+    // Lossless coding keeps the picture's own colour space; XYB is what lossy coding uses.
+    {Phrase::JxlXyb, u"以 XYB 编码（有损）", u"coded in XYB (lossy)"},
+    {Phrase::JxlOwnColourSpace, u"以原色彩空间编码（可能无损）",
+     u"coded in its own colour space (possibly lossless)"},
+    {Phrase::JxlAnimation, u"，动画，只显示第一帧", u", an animation, of which the first frame is shown"},
+    // %1 the box's name, %2 its size, %3 the Brotli clause.
+    {Phrase::JxlBox, u"%1（%2 字节%3）", u"%1 (%2 bytes%3)"},
+    {Phrase::JxlBrotli, u"，Brotli 压缩", u", Brotli-compressed"},
+    {Phrase::JxlNoExifOrientation, u"；Exif 没有方向", u"; the Exif has no orientation"},
+    {Phrase::JxlExifOrientationAgrees, u"；Exif 的方向 %1 与之相符", u"; the Exif orientation %1 agrees"},
+    {Phrase::JxlExifOrientationDiffers, u"；Exif 的方向 %1 与之不符，按格式的规定不予应用",
+     u"; the Exif orientation %1 differs and is ignored, as the format requires"},
+    {Phrase::RawColourFilter, u"；滤色阵列 %1", u"; colour filter array %1"},
+    {Phrase::RawFullColour, u"；每个样本都是全彩色（没有滤色阵列）",
+     u"; samples of full colour (no colour filter array)"},
+    {Phrase::RawBitsPerSample, u"；每样本 %1 位", u"; %1 bits a sample"},
+    {Phrase::RawOriginalName, u"（原文件名“%1”）", u" (original file name \"%1\")"},
+    {Phrase::RawConverter, u"，转换软件“%1”", u" by \"%1\""},
+    // %1 where the file keeps it, %2 its format, %3 its size, %4 LibRaw's clause, %5 what the
+    // comparison found.
+    {Phrase::RawPreview, u"%1：%2，%3%4%5", u"%1: %2, %3%4%5"},
+    {Phrase::RawOfferedByLibRaw, u"（LibRaw 提供的预览）", u" (the preview LibRaw offers)"},
+    {Phrase::RawPreviewUndecodable, u"，无法解码", u", cannot be decoded"},
+    {Phrase::RawPreviewSamePicture, u"，与图片平均相差 %1（0–255）：显示的是同一画面",
+     u", mean difference from the picture %1 (0–255): it shows the same picture"},
+    {Phrase::RawPreviewDiffers, u"，与图片平均相差 %1（0–255）：有明显差别（相机的色调处理或内容）",
+     u", mean difference from the picture %1 (0–255): it differs noticeably (the camera's "
+     u"rendering, or content)"},
+    {Phrase::RawPreviewOtherPicture, u"，与图片平均相差 %1（0–255）：显示的是另一幅画面",
+     u", mean difference from the picture %1 (0–255): it shows another picture"},
+    {Phrase::PsdBitmap, u"位图（黑白）", u"bitmap (black and white)"},
+    {Phrase::PsdGreyscale, u"灰度", u"greyscale"},
+    {Phrase::PsdIndexed, u"索引色", u"indexed colour"},
+    {Phrase::PsdRgb, u"RGB", u"RGB"},
+    {Phrase::PsdCmyk, u"CMYK", u"CMYK"},
+    {Phrase::PsdMultichannel, u"多通道", u"multichannel"},
+    {Phrase::PsdDuotone, u"双色调", u"duotone"},
+    {Phrase::PsdLab, u"Lab", u"Lab"},
+    {Phrase::PsdOtherMode, u"颜色模式 %1", u"colour mode %1"},
+    {Phrase::PsdMergedAlpha, u"，合成图带透明通道", u", the merged picture with a transparency channel"},
+    {Phrase::PsdUncompressed, u"未压缩", u"uncompressed"},
+    {Phrase::PsdRle, u"RLE（PackBits）压缩", u"RLE (PackBits) compressed"},
+    {Phrase::PsdZip, u"ZIP 压缩", u"ZIP compressed"},
+    {Phrase::PsdZipPredicted, u"带预测的 ZIP 压缩", u"ZIP compressed with prediction"},
+    {Phrase::PsdOtherCompression, u"压缩方式 %1", u"compression %1"},
+    {Phrase::PsdHiddenLayer, u"“%1”（隐藏）", u"\"%1\" (hidden)"},
+    {Phrase::PsdLayerName, u"“%1”", u"\"%1\""},
 }};
 
-constexpr std::array<TopicRow, 7> kTopics{{
+constexpr std::array<TopicRow, 11> kTopics{{
     {Topic::Name, "name", u"名称与内容", u"Name and content"},
+    {Topic::CameraRaw, "camera_raw", u"相机原始文件", u"Camera raw"},
     {Topic::TrailingData, "trailing_data", u"结尾之后", u"After the end"},
     {Topic::Embedded, "embedded", u"内嵌图片", u"Embedded pictures"},
     {Topic::JpegCoding, "jpeg", u"JPEG 编码", u"JPEG coding"},
+    {Topic::HeifContainer, "heif", u"HEIF 容器", u"HEIF container"},
+    {Topic::JpegXl, "jpeg_xl", u"JPEG XL", u"JPEG XL"},
+    {Topic::Photoshop, "photoshop", u"Photoshop 文档", u"Photoshop document"},
     {Topic::Provenance, "provenance", u"来源", u"Provenance"},
     {Topic::Colour, "colour", u"颜色", u"Colour"},
     {Topic::Consistency, "consistency", u"一致性", u"Consistency"},
@@ -199,8 +392,8 @@ constexpr bool RowsInOrder()
     return true;
 }
 static_assert(RowsInOrder());
-static_assert(kFindingKinds.size() == static_cast<std::size_t>(FindingKind::DatesDisagree) + 1);
-static_assert(kPhrases.size() == static_cast<std::size_t>(Phrase::OwnTable) + 1);
+static_assert(kFindingKinds.size() == static_cast<std::size_t>(FindingKind::PhotoshopNoLayers) + 1);
+static_assert(kPhrases.size() == static_cast<std::size_t>(Phrase::PsdLayerName) + 1);
 
 QString InLanguage(Language language, const char16_t* chinese, const char16_t* english)
 {
@@ -280,9 +473,9 @@ QString Wording::text(Language language) const
         QStringList items;
         for (const Wording& item : m_parts)
             items << item.text(language);
-        const QString joiner = m_joiner == Joiner::Enumeration
-                                   ? InLanguage(language, u"、", u", ")
-                                   : InLanguage(language, u"；", u"; ");
+        const QString joiner = m_joiner == Joiner::Enumeration ? InLanguage(language, u"、", u", ")
+                               : m_joiner == Joiner::Clauses   ? InLanguage(language, u"；", u"; ")
+                                                               : InLanguage(language, u"，然后", u", then ");
         return items.join(joiner);
     }
     }

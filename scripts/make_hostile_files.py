@@ -25,6 +25,8 @@ Kinds:
   heif              HEIF and AVIF boxes that claim too much, leave the file or refer to themselves
   raw               camera raws: sensor claims, directory loops, lying boxes, heaps and blocks,
                     and a sensor dump only its size would name
+  psd               Photoshop documents: huge sizes, layer counts beyond the file, run lengths
+                    that lie, resources past the end, PSB lengths of 2^63
 
 Usage: python3 scripts/make_hostile_files.py OUTPUT_FOLDER
 """
@@ -2325,7 +2327,7 @@ def make_jxl_jp2_bigtiff_structures(out):
 # ---------------------------------------------------------------------------------------------
 
 # ---------------------------------------------------------------------------------------------
-# 10. Camera raws: the signatures that send a file to LibRaw, with structures that lie.
+# 11. Camera raws: the signatures that send a file to LibRaw, with structures that lie.
 
 TAG_DNG_VERSION, TAG_CFA_PATTERN_DIM, TAG_CFA_PATTERN = 0xC612, 0x828D, 0x828E
 TAG_MAKE, TAG_UNIQUE_CAMERA_MODEL = 0x010F, 0xC614
@@ -2425,10 +2427,156 @@ def make_camera_raws(out):
     out.write(kind, "rw2_panasonic_tags_point_outside", "rw2", b"IIU\0" + rw2.bytes()[4:])
 
 
+# ---------------------------------------------------------------------------------------------
+# 12. Photoshop documents: sizes, counts and lengths that claim more than the file holds.
+
+def psd_header(width, height, channels=3, depth=8, mode=3, large=False):
+    return (b"8BPS" + struct.pack(">H", 2 if large else 1) + bytes(6)
+            + struct.pack(">HIIHH", channels, height, width, depth, mode))
+
+
+def psd_resource(resource_id, data, declared=None):
+    size = len(data) if declared is None else declared
+    return (b"8BIM" + struct.pack(">H", resource_id) + b"\0\0" + struct.pack(">I", size) + data
+            + (b"\0" if len(data) % 2 else b""))
+
+
+def psd_layer_record(channel_lengths, name=b"L", large=False):
+    """One layer record of a 2 x 2 layer whose channels declare the lengths given."""
+    record = struct.pack(">iiiiH", 0, 0, 2, 2, len(channel_lengths))
+    for index, length in enumerate(channel_lengths):
+        record += struct.pack(">h", index) + struct.pack(">Q" if large else ">I", length)
+    pascal = bytes([len(name)]) + name
+    pascal += b"\0" * ((4 - len(pascal) % 4) % 4)
+    extra = struct.pack(">II", 0, 0) + pascal
+    return record + b"8BIMnorm" + bytes([255, 0, 0, 0]) + struct.pack(">I", len(extra)) + extra
+
+
+def psd_layers(count, records, large=False, info_length=None, section_length=None):
+    """The layer and mask section: the layer information's count and records, its lengths as
+    declared (the real ones unless given)."""
+    length_format = ">Q" if large else ">I"
+    body = struct.pack(">h", count) + records
+    info = struct.pack(length_format, len(body) if info_length is None else info_length) + body
+    content = info + struct.pack(">I", 0)
+    return struct.pack(length_format, len(content) if section_length is None
+                       else section_length) + content
+
+
+def psd_file(width=8, height=8, channels=3, depth=8, mode=3, large=False, colour_mode_data=b"",
+             resources=b"", layers=None, image=None):
+    """A document whose merged picture is raw samples of zero unless `image` is given."""
+    if layers is None:
+        layers = struct.pack(">Q" if large else ">I", 0)
+    if image is None:
+        image = struct.pack(">H", 0) + bytes(channels * width * height * depth // 8)
+    return (psd_header(width, height, channels, depth, mode, large)
+            + struct.pack(">I", len(colour_mode_data)) + colour_mode_data
+            + struct.pack(">I", len(resources)) + resources + layers + image)
+
+
+def psd_rle_image(width, height, channels, row_lengths, rows, large=False):
+    """A run-length merged picture: the row lengths as declared, then the packed rows."""
+    count_format = ">I" if large else ">H"
+    counts = b"".join(struct.pack(count_format, length) for length in row_lengths)
+    assert len(row_lengths) == channels * height
+    return struct.pack(">H", 1) + counts + rows
+
+
+def make_photoshop_documents(out):
+    """Documents whose header, layer records, run lengths and resources claim what the file
+    cannot hold, and PSB lengths near 2^63."""
+    kind = "psd"
+    # Huge declared sizes over a few bytes of data.
+    tiny = struct.pack(">H", 0) + bytes(64)
+    out.write(kind, "claims_30000x30000_holds_64_bytes", "psd",
+              psd_file(30000, 30000, image=tiny))
+    out.write(kind, "claims_beyond_the_largest_side", "psd",
+              psd_file(0x7FFFFFFF, 0x7FFFFFFF, image=tiny))
+    out.write(kind, "psb_claims_300000x300000_16_bit", "psb",
+              psd_file(300000, 300000, depth=16, large=True, image=tiny))
+    out.write(kind, "claims_56_channels_of_32_bits", "psd",
+              psd_file(4096, 4096, channels=56, depth=32, image=tiny))
+    out.write(kind, "claims_zero_channels", "psd", psd_file(channels=0, image=tiny))
+    out.write(kind, "indexed_palette_length_past_the_end", "psd",
+              psd_header(8, 8, channels=1, mode=2) + struct.pack(">I", 0xFFFFFFF0) + bytes(32))
+    # Layer counts beyond the file.
+    record = psd_layer_record([6, 6, 6])
+    out.write(kind, "layer_count_32767_one_record", "psd",
+              psd_file(layers=psd_layers(32767, record)))
+    out.write(kind, "layer_count_minus_32768", "psd",
+              psd_file(layers=psd_layers(-32768, record)))
+    out.write(kind, "layer_info_length_past_the_end", "psd",
+              psd_file(layers=psd_layers(3, record * 3, info_length=0x7FFFFFF0)))
+    out.write(kind, "layer_channel_lengths_of_4gib", "psd",
+              psd_file(layers=psd_layers(2, psd_layer_record([0xFFFFFFFF] * 4) * 2)))
+    out.write(kind, "layer_claims_65535_channels", "psd",
+              psd_file(layers=psd_layers(1, struct.pack(">iiiiH", 0, 0, 2, 2, 0xFFFF)
+                                         + bytes(64))))
+    many = b"".join(psd_layer_record([2, 2, 2], name=b"%d" % index) for index in range(5000))
+    out.write(kind, "five_thousand_layers", "psd", psd_file(layers=psd_layers(5000, many)))
+    # Run-length rows whose declared lengths lie.
+    width, height, channels = 64, 64, 3
+    row = struct.pack("b", -63) + b"\x80"  # 64 repeats of one byte
+    rows = row * (channels * height)
+    out.write(kind, "rle_row_lengths_65535", "psd",
+              psd_file(width, height, image=psd_rle_image(
+                  width, height, channels, [0xFFFF] * (channels * height), rows)))
+    out.write(kind, "rle_row_lengths_zero", "psd",
+              psd_file(width, height, image=psd_rle_image(
+                  width, height, channels, [0] * (channels * height), rows)))
+    out.write(kind, "rle_rows_unpack_past_their_width", "psd",
+              psd_file(width, height, image=psd_rle_image(
+                  width, height, channels, [2] * (channels * height),
+                  struct.pack("b", -127) + b"\x01" + row * (channels * height - 1))))
+    out.write(kind, "rle_literal_runs_past_the_row", "psd",
+              psd_file(width, height, image=psd_rle_image(
+                  width, height, channels, [2] * (channels * height),
+                  (struct.pack("b", 127) + b"\x01") * (channels * height))))
+    out.write(kind, "rle_counts_cut_short", "psd",
+              psd_file(width, height, image=struct.pack(">H", 1) + b"\x00\x02" * 10))
+    out.write(kind, "psb_rle_row_lengths_4gib", "psb",
+              psd_file(width, height, large=True, image=psd_rle_image(
+                  width, height, channels, [0xFFFFFFFF] * (channels * height), rows,
+                  large=True)))
+    out.write(kind, "unknown_compression_7", "psd",
+              psd_file(image=struct.pack(">H", 7) + bytes(192)))
+    # Resource blocks whose lengths run past the end.
+    out.write(kind, "resource_section_length_past_the_end", "psd",
+              psd_header(8, 8) + struct.pack(">II", 0, 0xFFFFFFF0) + psd_resource(0x0422, b"MM"))
+    out.write(kind, "resource_data_length_past_the_end", "psd",
+              psd_file(resources=psd_resource(0x0422, b"MM\0*", declared=0x7FFFFFF0)))
+    out.write(kind, "thumbnail_resource_claims_65535_square", "psd",
+              psd_file(resources=psd_resource(0x040C, struct.pack(
+                  ">IIIIIIHH", 1, 0xFFFF, 0xFFFF, 0x30000, 0xFFFFFFFF, 0xFFFFFFF0, 24, 1)
+                  + b"\xff\xd8\xff")))
+    out.write(kind, "version_info_cut_to_one_byte", "psd",
+              psd_file(resources=psd_resource(0x0421, b"\x00")))
+    floods = b"".join(psd_resource(0x0421, struct.pack(">IB", 1, index % 2))
+                      for index in range(20000))
+    out.write(kind, "twenty_thousand_resources", "psd", psd_file(resources=floods))
+    # PSB lengths of 2^63 and near it.
+    record = psd_layer_record([6, 6, 6], large=True)
+    for detail, layers in (
+            ("layer_and_mask_length_2_to_the_63",
+             psd_layers(1, record, large=True, section_length=1 << 63)),
+            ("layer_info_length_2_to_the_63",
+             psd_layers(1, record, large=True, info_length=1 << 63)),
+            ("layer_info_length_all_ones",
+             psd_layers(1, record, large=True, info_length=(1 << 64) - 1)),
+            ("channel_lengths_2_to_the_63",
+             psd_layers(1, psd_layer_record([1 << 63] * 3, large=True), large=True))):
+        out.write(kind, "psb_" + detail, "psb", psd_file(large=True, layers=layers))
+    lr16 = (b"8BIMLr16" + struct.pack(">Q", 1 << 63) + struct.pack(">h", 1) + record)
+    section = struct.pack(">Q", 0) + struct.pack(">I", 0) + lr16
+    out.write(kind, "psb_16_bit_lr16_length_2_to_the_63", "psb",
+              psd_file(depth=16, large=True, layers=struct.pack(">Q", len(section)) + section))
+
+
 KINDS = (make_report_explosions, make_amplifications, make_segment_floods, make_pixel_claims,
          make_content_guesses, make_directory_structures, make_segment_structures,
          make_damaged, make_bombs, make_odd_files, make_heif_structures,
-         make_jxl_jp2_bigtiff_structures, make_camera_raws)
+         make_jxl_jp2_bigtiff_structures, make_camera_raws, make_photoshop_documents)
 
 
 def main(argv):

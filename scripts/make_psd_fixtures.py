@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes small Photoshop documents byte by byte into tests/fixtures/psd/: every colour mode the
 reader decodes, raw and run-length compressed, 8 and 16 bits a sample, a PSB, merged
-transparency, layers with Latin and Unicode names, and the image resources a reader lists
-(Exif, XMP, an ICC profile, a JFIF thumbnail).
+transparency, layers with Latin and Unicode names, the image resources a reader lists (Exif,
+XMP, an ICC profile, a JFIF thumbnail), and version information that says the merged picture is
+not the layers' real composite, as Photoshop writes it when "maximize compatibility" is off.
 
 Every document shows the same 8 x 4 picture: the left half red, the right half blue, except the
 bottom row, which is green (grey documents show those colours' greys; the transparent
@@ -168,6 +169,17 @@ def thumbnail_resource(folder):
     return resource(0x040C, header + jpeg)
 
 
+def version_info(real_merged_data):
+    """The version information resource: its version, whether the merged picture is the real
+    composite (Photoshop writes 0 when "maximize compatibility" is off), the writer's and the
+    reader's names as Unicode strings, and the file version."""
+    def unicode(text):
+        return struct.pack(">I", len(text)) + text.encode("utf-16-be")
+    data = struct.pack(">IB", 1, 1 if real_merged_data else 0)
+    data += unicode("Adobe Photoshop") + unicode("Adobe Photoshop 2024") + struct.pack(">I", 1)
+    return resource(0x0421, data)
+
+
 def layer_section(layers, depth, large):
     """The layer information body: the count, the records, then each layer's channel data."""
     records = bytearray()
@@ -249,6 +261,8 @@ def main():
         "psd_cmyk_16bit_raw.psd": document("cmyk", depth=16, compression=0),
         "psd_indexed_8bit_rle.psd": document("indexed"),
         "psb_rgb_8bit_rle_layers.psb": document("rgb", large=True, layers=layers),
+        "psd_rgb_8bit_rle_no_real_merged_data.psd": document(
+            "rgb", layers=layers[:2], extras=version_info(False)),
     }
     for name, data in documents.items():
         with open(os.path.join(folder, name), "wb") as f:

@@ -19,6 +19,8 @@ inline constexpr std::uint16_t kPhotoshopResolutionInfo = 0x03ED;
 inline constexpr std::uint16_t kPhotoshopOldThumbnail = 0x0409;
 inline constexpr std::uint16_t kPhotoshopThumbnail = 0x040C;
 inline constexpr std::uint16_t kPhotoshopIccProfile = 0x040F;
+// Version information: a 4-byte version, then whether the merged picture is the real composite.
+inline constexpr std::uint16_t kPhotoshopVersionInfo = 0x0421;
 inline constexpr std::uint16_t kPhotoshopExif = 0x0422;
 inline constexpr std::uint16_t kPhotoshopXmp = 0x0424;
 

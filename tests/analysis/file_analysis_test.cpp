@@ -44,7 +44,11 @@ FileAnalysis AnalyseAt(const QString& path)
     imaging::FileStructure structure;
     if (!facts || imaging::ReadFileStructure(path, &structure) != imaging::Ok)
         return {};
-    return AnalyseFile(path, bitmap, *facts, structure);
+    FileAnalysis analysis = AnalyseFile(path, bitmap, *facts, structure);
+    // Opening the file started decoding it ahead on the service's thread; a decoder library
+    // still at work when the program ends would be torn down under it.
+    imaging::WaitForDecodeAhead();
+    return analysis;
 }
 
 // The finding's data with its text, or an empty object when there is no such finding.
@@ -231,6 +235,128 @@ TEST(FileAnalysis, DensityAndDates)
         AnalyseAt(QStringLiteral(VELTRA_CAMERA_FILES_DIR "/jpg/gps/DSCN0010.jpg")), Topic::Consistency, "dates");
     EXPECT_NEAR(dates[u"hours_apart"].toDouble(), 21.98, 0.01);
     EXPECT_FALSE(dates[u"agrees"].toBool(true));
+}
+
+// A camera raw: the sensor as exiftool reads the DNG's sensor directory (its size and
+// ActiveArea, 16 bits, CFAPattern 0 1 1 2), the two pictures the script keeps beside it (a
+// 16 x 12 thumbnail and a 64 x 48 JPEG preview, both of the mosaicked picture, stored as the
+// sensor lies) each showing the picture once turned as it is, and the DNG converted or not
+// by whether it keeps the original raw file's name.
+TEST(FileAnalysis, CameraRawSensorPreviewsAndDng)
+{
+    const FileAnalysis turned = AnalyseAt(Fixture(QStringLiteral("raw/dng_rggb_orientation_8.dng")));
+    const QJsonObject sensor = FindingOf(turned, Topic::CameraRaw, "sensor");
+    EXPECT_EQ(sensor[u"sensor_width"].toInt(), 68);
+    EXPECT_EQ(sensor[u"sensor_height"].toInt(), 52);
+    EXPECT_EQ(sensor[u"left_margin"].toInt(), 2);
+    EXPECT_EQ(sensor[u"visible_width"].toInt(), 64);
+    EXPECT_EQ(sensor[u"cfa_pattern"].toString(), QStringLiteral("RGGB"));
+    EXPECT_EQ(sensor[u"bits_per_sample"].toInt(), 16);
+    EXPECT_EQ(sensor[u"developed_width"].toInt(), 48);
+    EXPECT_EQ(FindingOf(turned, Topic::CameraRaw, "camera")[u"model"].toString(),
+              QStringLiteral("Fixture Camera"));
+
+    const QJsonArray previews = FindingOf(turned, Topic::Embedded, "raw_previews")[u"previews"].toArray();
+    ASSERT_EQ(previews.size(), 2);
+    EXPECT_EQ(previews[0][u"location"].toString(), QStringLiteral("IFD0"));
+    EXPECT_EQ(previews[0][u"width"].toInt(), 16);
+    EXPECT_EQ(previews[1][u"format"].toString(), QStringLiteral("jpeg"));
+    EXPECT_EQ(previews[1][u"width"].toInt(), 64);
+    EXPECT_TRUE(previews[1][u"offered_by_libraw"].toBool());
+    for (const QJsonValue& preview : previews)
+        EXPECT_TRUE(preview[u"agrees"].toBool()) << preview[u"mean_difference"].toDouble();
+    EXPECT_TRUE(FindingOf(turned, Topic::Embedded, "none").isEmpty());
+    // Previews that show the picture are no trace of anything.
+    for (const Finding* finding : FindingsOf(turned, Topic::Embedded))
+        EXPECT_FALSE(finding->deservesSecondLook()) << finding->key().toStdString();
+
+    const QJsonObject converted = FindingOf(turned, Topic::CameraRaw, "dng");
+    EXPECT_EQ(converted[u"version"].toString(), QStringLiteral("1.4.0.0"));
+    EXPECT_TRUE(converted[u"converted"].toBool());
+    EXPECT_EQ(converted[u"original_raw_file_name"].toString(), QStringLiteral("IMG_0008.CR2"));
+    const FileAnalysis upright = AnalyseAt(Fixture(QStringLiteral("raw/dng_rggb_orientation_1.dng")));
+    EXPECT_FALSE(FindingOf(upright, Topic::CameraRaw, "dng")[u"converted"].toBool(true));
+    // Another file's findings leave the raw topic out.
+    EXPECT_TRUE(FindingOf(AnalyseAt(Fixture(QStringLiteral("png_named_as.jpg"))), Topic::CameraRaw, "sensor").isEmpty());
+}
+
+// Every Photoshop document of the fixtures as exiftool reads it: PSD or PSB, colour mode, bits,
+// channels, whether the merged picture is the real composite, and the layers by name (the
+// Unicode name where there is one), hidden ones marked. The merged picture's compression is
+// the one the fixture script names in the file's name: exiftool misreads it in a document
+// without a layer section.
+TEST(FileAnalysis, PhotoshopDocumentsAgreeWithExiftool)
+{
+    const QString exiftool = QStandardPaths::findExecutable(QStringLiteral("exiftool"));
+    if (exiftool.isEmpty())
+        GTEST_SKIP() << "exiftool is not installed";
+    QStringList files;
+    QDirIterator it(Fixture(QStringLiteral("psd")), QDir::Files);
+    while (it.hasNext())
+        files << it.next();
+    QProcess process;
+    process.start(exiftool, QStringList{QStringLiteral("-j"), QStringLiteral("-n"),
+                                        QStringLiteral("-FileType"), QStringLiteral("-Photoshop:all")} +
+                                files);
+    ASSERT_TRUE(process.waitForFinished(-1));
+    const QJsonArray reference = QJsonDocument::fromJson(process.readAllStandardOutput()).array();
+    ASSERT_EQ(reference.size(), files.size());
+    // exiftool gives a list of one as the value alone.
+    const auto listed = [](const QJsonValue& value) {
+        return value.isArray() ? value.toArray() : value.isUndefined() ? QJsonArray() : QJsonArray{value};
+    };
+    int hiddenSeen = 0;
+    int standInSeen = 0;
+    for (const QJsonValue& expected : reference) {
+        const QString path = expected[u"SourceFile"].toString();
+        SCOPED_TRACE(path.toStdString());
+        const FileAnalysis analysis = AnalyseAt(path);
+        const QJsonObject document = FindingOf(analysis, Topic::Photoshop, "document");
+        EXPECT_EQ(document[u"format"].toString().toUpper(), expected[u"FileType"].toString());
+        EXPECT_EQ(document[u"colour_mode"].toInt(-1), expected[u"ColorMode"].toInt());
+        EXPECT_EQ(document[u"bits_per_channel"].toInt(), expected[u"BitDepth"].toInt());
+        EXPECT_EQ(document[u"channels"].toInt(), expected[u"NumChannels"].toInt());
+
+        const QJsonObject merged = FindingOf(analysis, Topic::Photoshop, "merged_picture");
+        EXPECT_EQ(merged[u"compression_name"].toString(),
+                  path.contains(QLatin1String("_raw")) ? QStringLiteral("raw") : QStringLiteral("rle"));
+        const bool real = expected[u"HasRealMergedData"].toInt(1) != 0;
+        EXPECT_EQ(merged[u"real_composite"].toBool(true), real);
+        standInSeen += real ? 0 : 1;
+
+        const QJsonArray names = listed(expected[u"LayerNames"]);
+        const QJsonArray unicodeNames = listed(expected[u"LayerUnicodeNames"]);
+        const QJsonArray visibility = listed(expected[u"LayerVisible"]);
+        const QJsonObject layers = FindingOf(analysis, Topic::Photoshop, "layers");
+        ASSERT_EQ(layers[u"count"].toInt(), names.size());
+        int hidden = 0;
+        for (qsizetype index = 0; index < names.size(); ++index) {
+            const QString unicodeName = unicodeNames[index].toString();
+            const QJsonValue layer = layers[u"layers"][index];
+            EXPECT_EQ(layer[u"name"].toString(),
+                      unicodeName.isEmpty() ? names[index].toString() : unicodeName);
+            // Photoshop's flag bit 1 marks a layer that is not shown.
+            const bool isHidden = (visibility[index].toInt() & 2) != 0;
+            EXPECT_EQ(layer[u"hidden"].toBool(), isHidden);
+            hidden += isHidden ? 1 : 0;
+        }
+        EXPECT_EQ(layers[u"hidden"].toInt(), hidden);
+        hiddenSeen += hidden;
+        const Finding* layerFinding = nullptr;
+        for (const Finding* finding : FindingsOf(analysis, Topic::Photoshop)) {
+            if (finding->key() == QLatin1String("layers"))
+                layerFinding = finding;
+        }
+        ASSERT_NE(layerFinding, nullptr);
+        EXPECT_EQ(layerFinding->deservesSecondLook(), hidden > 0);
+    }
+    EXPECT_GT(hiddenSeen, 0);
+    EXPECT_GT(standInSeen, 0);
+
+    const QString chinese = AnalysisText(
+        AnalyseAt(Fixture(QStringLiteral("psd/psb_rgb_8bit_rle_layers.psb"))), Language::Chinese);
+    EXPECT_TRUE(chinese.contains(QStringLiteral("\n Photoshop 文档：3 个图层（自下而上）：“Background”、“文字图层”、“Hidden”（隐藏）")))
+        << chinese.toStdString();
 }
 
 // The same facts as exiftool reads them, on every real camera file of the repository.

@@ -22,7 +22,19 @@ namespace veltra::analysis {
 enum class Language { Chinese, English };
 
 // The groups findings come in, in the order they are shown.
-enum class Topic { Name, TrailingData, Embedded, JpegCoding, Provenance, Colour, Consistency };
+enum class Topic {
+    Name,
+    CameraRaw,
+    TrailingData,
+    Embedded,
+    JpegCoding,
+    HeifContainer,
+    JpegXl,
+    Photoshop,
+    Provenance,
+    Colour,
+    Consistency,
+};
 
 enum class FindingKind : std::uint8_t {
     ExtensionFits,
@@ -63,6 +75,33 @@ enum class FindingKind : std::uint8_t {
     DensityDiffers,
     DatesAgree,
     DatesDisagree,
+    HeifBrands,
+    HeifCoding,
+    HeifNoTransform,
+    HeifTransforms,
+    HeifThumbnails,
+    HeifThumbnailOfAnotherPicture,
+    HeifAuxiliaryPictures,
+    JpegXlCodestream,
+    JpegXlRecompressedJpeg,
+    JpegXlNotRecompressed,
+    JpegXlMetadataBoxes,
+    JpegXlNoMetadataBoxes,
+    JpegXlOrientation,
+    RawCamera,
+    RawSensor,
+    RawLibraryMissing,
+    RawDngConverted,
+    RawDngWrittenAsDng,
+    RawPreviews,
+    RawPreviewOfAnotherPicture,
+    PhotoshopDocumentKind,
+    PhotoshopMergedPicture,
+    PhotoshopMergedPictureNotReal,
+    PhotoshopNoMergedPicture,
+    PhotoshopLayers,
+    PhotoshopLayersSomeHidden,
+    PhotoshopNoLayers,
 };
 
 // Parts of sentences that differ between the languages.
@@ -92,6 +131,73 @@ enum class Phrase : std::uint8_t {
     Chrominance,
     StandardTable,
     OwnTable,
+    HeifSequenceTrack,
+    HeifSingleItem,
+    HeifGrid,
+    HeifChroma,
+    HeifGreyscale,
+    HeifAlpha,
+    HeifRotation,
+    HeifMirrorLeftRight,
+    HeifMirrorTopBottom,
+    HeifCleanAperture,
+    HeifNoExifOrientation,
+    HeifExifOrientationAgrees,
+    HeifExifOrientationDisagrees,
+    HeifThumbnail,
+    ThumbnailUndecodable,
+    ThumbnailSamePicture,
+    ThumbnailDiffers,
+    ThumbnailOtherPicture,
+    HeifAuxiliaryPicture,
+    AuxiliaryAlpha,
+    AuxiliaryDepth,
+    AuxiliaryGainMap,
+    AuxiliaryMatte,
+    AuxiliaryOther,
+    JxlContainer,
+    JxlBareCodestream,
+    JxlFloatSamples,
+    JxlIntegerSamples,
+    JxlGrey,
+    JxlColour,
+    JxlAlpha,
+    JxlXyb,
+    JxlOwnColourSpace,
+    JxlAnimation,
+    JxlBox,
+    JxlBrotli,
+    JxlNoExifOrientation,
+    JxlExifOrientationAgrees,
+    JxlExifOrientationDiffers,
+    RawColourFilter,
+    RawFullColour,
+    RawBitsPerSample,
+    RawOriginalName,
+    RawConverter,
+    RawPreview,
+    RawOfferedByLibRaw,
+    RawPreviewUndecodable,
+    RawPreviewSamePicture,
+    RawPreviewDiffers,
+    RawPreviewOtherPicture,
+    PsdBitmap,
+    PsdGreyscale,
+    PsdIndexed,
+    PsdRgb,
+    PsdCmyk,
+    PsdMultichannel,
+    PsdDuotone,
+    PsdLab,
+    PsdOtherMode,
+    PsdMergedAlpha,
+    PsdUncompressed,
+    PsdRle,
+    PsdZip,
+    PsdZipPredicted,
+    PsdOtherCompression,
+    PsdHiddenLayer,
+    PsdLayerName,
 };
 
 struct FindingKindRow {
@@ -134,7 +240,8 @@ QString TopicName(Topic topic);
 class Wording {
 public:
     // How the items of a list are joined.
-    enum class Joiner : std::uint8_t { Enumeration, Clauses };
+    // Enumeration: "、" / ", "; Clauses: "；" / "; "; Steps: "，然后" / ", then ".
+    enum class Joiner : std::uint8_t { Enumeration, Clauses, Steps };
 
     // Nothing: an optional part that is absent.
     Wording() = default;

@@ -93,6 +93,8 @@ void ReadPsdStructure(QByteArrayView file, FileStructure* out)
         else if ((id == kPhotoshopThumbnail || id == kPhotoshopOldThumbnail) &&
                  !out->photoshopThumbnail)
             out->photoshopThumbnail = ReadPhotoshopThumbnailResource(data, budget);
+        else if (id == kPhotoshopVersionInfo && data.size() >= 5)
+            out->photoshopDocument->realMergedData = ByteAt(data, 4) != 0;
         return true;
     });
 }

@@ -71,6 +71,10 @@ struct PhotoshopDocument {
     int channels = 0;
     int compression = -1;        // of the merged picture: 0 raw, 1 RLE, 2 ZIP, 3 ZIP predicted
     bool mergedAlpha = false;    // the merged picture has a transparency channel
+    // What the version information resource says of the merged picture: whether it is the
+    // layers' real composite. Photoshop writes a blank one when "maximize compatibility" is
+    // off. Nothing when the document has no such resource.
+    std::optional<bool> realMergedData;
     std::vector<PhotoshopLayer> layers;
 };
 
