@@ -19,6 +19,9 @@ namespace veltra::imaging {
 namespace {
 
 constexpr qint64 kMaxFileBytes = static_cast<qint64>(kMaxPixelBytes);
+// Below this a file is read: a copy of a few hundred kilobytes costs less than a mapping's
+// setting up and tearing down, which on a machine of several processors interrupts the others.
+constexpr qint64 kSmallestMappedFile = 1 << 20;
 
 // The mappings alive, for the handler of SIGBUS: a file cut short under its mapping makes the
 // pages past its new end fault. Slots are claimed and freed with atomics, as a signal handler
@@ -30,7 +33,7 @@ struct Slot {
 };
 constexpr std::size_t kSlots = 256;
 std::array<Slot, kSlots> g_slots;
-struct sigaction g_previousHandler{};
+struct sigaction g_previousHandler {};
 
 std::size_t PageSize() { return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)); }
 
@@ -66,7 +69,7 @@ void InstallHandler()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        struct sigaction action{};
+        struct sigaction action {};
         action.sa_sigaction = OnBusError;
         action.sa_flags = SA_SIGINFO | SA_NODEFER;
         sigemptyset(&action.sa_mask);
@@ -118,7 +121,9 @@ GpStatus StatusForOpenFailure(int error, LoadFailureReason* reason)
 }  // namespace
 
 MappedFile::MappedFile(char* address, std::size_t length, qsizetype size)
-    : m_address(address), m_length(length), m_size(size)
+    : m_address(address),
+      m_length(length),
+      m_size(size)
 {
 }
 
@@ -131,6 +136,8 @@ MappedFile::~MappedFile()
 
 QByteArray MappedFile::bytes() const
 {
+    if (!m_address)
+        return m_read;
     return m_size ? QByteArray::fromRawData(m_address, m_size) : QByteArray();
 }
 
@@ -142,7 +149,7 @@ GpStatus MappedFile::Map(const QString& filename, std::shared_ptr<const MappedFi
     const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
         return StatusForOpenFailure(errno, reason);
-    struct stat status{};
+    struct stat status {};
     const bool known = ::fstat(descriptor, &status) == 0;
     if (!known || !S_ISREG(status.st_mode) || status.st_size > kMaxFileBytes) {
         ::close(descriptor);
@@ -156,6 +163,20 @@ GpStatus MappedFile::Map(const QString& filename, std::shared_ptr<const MappedFi
         *reason = LoadFailureReason::FileTooLarge;
         return OutOfMemory;
     }
+    if (status.st_size < kSmallestMappedFile) {
+        QFile file;
+        if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(descriptor);
+            return Win32Error;
+        }
+        // The file as it was when opened: bytes appended meanwhile are not read.
+        QByteArray bytes = file.read(status.st_size);
+        if (file.error() != QFileDevice::NoError)
+            return Win32Error;
+        *mapping = std::shared_ptr<const MappedFile>(new MappedFile(std::move(bytes)));
+        *reason = LoadFailureReason::None;
+        return Ok;
+    }
     InstallHandler();
     const auto size = static_cast<std::size_t>(status.st_size);
     // One page more than the file, of zeros: the bytes always end with a zero byte, as a
@@ -168,8 +189,8 @@ GpStatus MappedFile::Map(const QString& filename, std::shared_ptr<const MappedFi
         *reason = LoadFailureReason::OutOfMemory;
         return OutOfMemory;
     }
-    if (size && ::mmap(reserved, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, descriptor, 0) ==
-                    MAP_FAILED) {
+    if (size &&
+        ::mmap(reserved, size, PROT_READ, MAP_PRIVATE | MAP_FIXED, descriptor, 0) == MAP_FAILED) {
         ::munmap(reserved, length);
         ::close(descriptor);
         return Win32Error;

@@ -1,7 +1,8 @@
 #pragma once
 
 // A regular file mapped into memory instead of read: a report touches only the pages of its
-// headers and metadata, not the compressed picture data, and nothing is copied.
+// headers and metadata, not the compressed picture data, and nothing is copied. A small file
+// is read instead: mapping it and letting it go costs the system more than copying it.
 
 #include "imaging/gdiplus_types.h"
 #include "imaging/load_failure.h"
@@ -21,8 +22,8 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // The file's bytes, not copied: valid while this mapping lives, and followed by a zero
-    // byte, as a QByteArray's own data is.
+    // The file's bytes, not copied when mapped: valid while this object lives, and followed by
+    // a zero byte, as a QByteArray's own data is.
     QByteArray bytes() const;
     // Whether the file was cut short while it was mapped: the pages past its new end read as
     // zeros instead of stopping the program, and what was read of them is not to be trusted.
@@ -37,10 +38,18 @@ public:
 
 private:
     MappedFile(char* address, std::size_t length, qsizetype size);
+    explicit MappedFile(QByteArray bytes)
+        : m_address(nullptr),
+          m_length(0),
+          m_size(0),
+          m_read(std::move(bytes))
+    {
+    }
 
     char* m_address;
     std::size_t m_length;  // of the whole reservation, a zero page past the file included
     qsizetype m_size;
+    QByteArray m_read;  // a small file's bytes, read
     mutable std::atomic<bool> m_cutShort{false};
 };
 
