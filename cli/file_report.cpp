@@ -68,10 +68,8 @@ bool MakeReport(const QString& file, const InfoOptions& options, OutputForm form
     // The file is read once: its structure comes from the bytes the load read.
     // Mapped, not read: a report touches only the pages of the headers and metadata. Nothing
     // made from the picture outlives it here.
-    const LoadOptions load{.decodeAhead = false,
-                           .viewSize = QSize(),
-                           .keepFileBytes = analyse,
-                           .mapFile = true};
+    const LoadOptions load{
+        .decodeAhead = false, .viewSize = QSize(), .keepFileBytes = analyse, .mapFile = true};
     const GpStatus status = CreateBitmapFromFileWithOptions(file, load, &bitmap, failure);
     const ImagePtr image(bitmap);
     if (status != Ok || !image)
@@ -81,8 +79,8 @@ bool MakeReport(const QString& file, const InfoOptions& options, OutputForm form
         return false;
     }
     const std::optional<info::ImageFacts> facts = info::GatherImageFacts(
-        image.get(), analyse || form != OutputForm::Text ? info::RawValues::Kept
-                                                         : info::RawValues::Left);
+        image.get(),
+        analyse || form != OutputForm::Text ? info::RawValues::Kept : info::RawValues::Left);
     if (!facts)
         return false;
     report->contentFormat = facts->contentFormat;
@@ -99,10 +97,10 @@ bool MakeReport(const QString& file, const InfoOptions& options, OutputForm form
     }
     const analysis::Language language = AnalysisLanguage(options.language);
     if (form != OutputForm::Text) {
-        report->output = JsonText(options.analyze ? analysis::FactsWithAnalysisJson(
-                                                        file, *facts, *analysis, language)
-                                                  : info::FactsJson(file, *facts),
-                                  form);
+        report->output = JsonText(
+            options.analyze ? analysis::FactsWithAnalysisJson(file, *facts, *analysis, language)
+                            : info::FactsJson(file, *facts),
+            form);
         return true;
     }
     QString text = info::ReportText(*facts);
@@ -133,10 +131,10 @@ FileReport ReportFile(const QString& file, const InfoOptions& options, OutputFor
     report = FileReport{};
     report.failureLine = FailureLine(options.language, file, failure);
     if (form != OutputForm::Text) {
-        report.output = JsonText(FailureJson(file, report.failureLine,
-                                             info::LoadFailureTextOf(failure.reason).key,
-                                             ContentOfFailedFile(failure)),
-                                 form);
+        report.output = JsonText(
+            FailureJson(file, report.failureLine, info::LoadFailureTextOf(failure.reason).key,
+                        ContentOfFailedFile(failure)),
+            form);
     }
     return report;
 }

@@ -20,7 +20,7 @@ struct FileReport {
     // could not be loaded, its failure object in JSON and nothing in text.
     QByteArray output;
     bool loaded = false;
-    QString failureLine;  // "FILE: cannot be loaded (...)" for one that could not
+    QString failureLine;       // "FILE: cannot be loaded (...)" for one that could not
     QByteArray contentFormat;  // what its content really is ("jpeg"); empty on failure
     // The kinds of its findings that deserve a second look, in the order they were made.
     std::vector<analysis::FindingKind> secondLooks;

@@ -11,7 +11,10 @@ constexpr qint64 kRedrawMilliseconds = 200;
 }  // namespace
 
 Progress::Progress(std::FILE* err, int total, bool chinese)
-    : m_err(err), m_total(total), m_chinese(chinese), m_terminal(isatty(fileno(err)) == 1)
+    : m_err(err),
+      m_total(total),
+      m_chinese(chinese),
+      m_terminal(isatty(fileno(err)) == 1)
 {
     m_timer.start();
 }
@@ -24,8 +27,10 @@ void Progress::update(int done)
     if (elapsed < kQuietMilliseconds || elapsed - m_lastDrawn < kRedrawMilliseconds)
         return;
     m_lastDrawn = elapsed;
-    std::fprintf(m_err, m_chinese ? "\r%d/%d 个文件，每秒 %.0f 个\033[K" : "\r%d/%d files, %.0f files/s\033[K",
-                 done, m_total, done * 1000.0 / static_cast<double>(elapsed));
+    std::fprintf(
+        m_err,
+        m_chinese ? "\r%d/%d 个文件，每秒 %.0f 个\033[K" : "\r%d/%d files, %.0f files/s\033[K",
+        done, m_total, done * 1000.0 / static_cast<double>(elapsed));
     std::fflush(m_err);
     m_shown = true;
 }

@@ -19,7 +19,8 @@ QString FindingLabel(const std::pair<int, QByteArray>& kind, MessageLanguage lan
 {
     const bool chinese = language == MessageLanguage::Chinese;
     return analysis::TopicHeading(TopicAt(kind.first), AnalysisLanguage(language)) +
-           (chinese ? QStringLiteral("：") : QStringLiteral(": ")) + QString::fromLatin1(kind.second);
+           (chinese ? QStringLiteral("：") : QStringLiteral(": ")) +
+           QString::fromLatin1(kind.second);
 }
 
 }  // namespace
@@ -43,11 +44,12 @@ void RunSummary::add(const QString& file, const FileReport& report)
 QString RunSummary::text(MessageLanguage language) const
 {
     const bool chinese = language == MessageLanguage::Chinese;
-    QString text = (chinese ? QStringLiteral("汇总：%1 个文件，%2 个已读取，%3 个无法加载\n")
-                            : QStringLiteral("Summary: %1 files, %2 read, %3 could not be loaded\n"))
-                       .arg(m_files)
-                       .arg(m_files - m_failed)
-                       .arg(m_failed);
+    QString text =
+        (chinese ? QStringLiteral("汇总：%1 个文件，%2 个已读取，%3 个无法加载\n")
+                 : QStringLiteral("Summary: %1 files, %2 read, %3 could not be loaded\n"))
+            .arg(m_files)
+            .arg(m_files - m_failed)
+            .arg(m_failed);
     if (!m_formats.empty())
         text += chinese ? QStringLiteral("内容格式：\n") : QStringLiteral("Content formats:\n");
     for (const auto& [format, count] : m_formats)
@@ -77,12 +79,12 @@ QJsonObject RunSummary::json(MessageLanguage language) const
                         {QStringLiteral("count"), files.size()},
                         {QStringLiteral("files"), QJsonArray::fromStringList(files)}});
     }
-    return QJsonObject{{QStringLiteral("summary"),
-                        QJsonObject{{QStringLiteral("files"), m_files},
-                                    {QStringLiteral("loaded"), m_files - m_failed},
-                                    {QStringLiteral("failed"), m_failed},
-                                    {QStringLiteral("formats"), formats},
-                                    {QStringLiteral("second_look"), secondLooks}}}};
+    return QJsonObject{
+        {QStringLiteral("summary"), QJsonObject{{QStringLiteral("files"), m_files},
+                                                {QStringLiteral("loaded"), m_files - m_failed},
+                                                {QStringLiteral("failed"), m_failed},
+                                                {QStringLiteral("formats"), formats},
+                                                {QStringLiteral("second_look"), secondLooks}}}};
 }
 
 }  // namespace veltra::cli

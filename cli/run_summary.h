@@ -3,8 +3,8 @@
 // What a run over many files found: how many of each real content format and, for each kind of
 // finding that deserves a second look, the files that have it.
 
-#include "file_report.h"
 #include "cli/messages.h"
+#include "file_report.h"
 
 #include <QByteArray>
 #include <QJsonObject>

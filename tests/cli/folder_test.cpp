@@ -103,14 +103,14 @@ TEST(FolderTest, RecursiveWalkOrdersNamesSkipsFolderLinksAndFailsSpecialFiles)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 
     // A pipe nobody writes to must fail at once rather than block the run.
-    const ProgramRun run = RunInfo({QStringLiteral("-r"), QStringLiteral("--json-lines"), root.path()});
+    const ProgramRun run =
+        RunInfo({QStringLiteral("-r"), QStringLiteral("--json-lines"), root.path()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.isEmpty());
     const std::vector<QJsonObject> objects = ParseLines(run.out);
-    const QStringList expected{root.filePath(QStringLiteral("a/2.png")),
-                               root.filePath(QStringLiteral("a/10.png")),
-                               root.filePath(QStringLiteral("b.png")),
-                               root.filePath(QStringLiteral("c-link.png")), fifo};
+    const QStringList expected{
+        root.filePath(QStringLiteral("a/2.png")), root.filePath(QStringLiteral("a/10.png")),
+        root.filePath(QStringLiteral("b.png")), root.filePath(QStringLiteral("c-link.png")), fifo};
     ASSERT_EQ(PathsOf(objects), expected);
     EXPECT_EQ(objects[3].value(QStringLiteral("width")).toInt(), 5);
     EXPECT_EQ(objects[4].value(QStringLiteral("reason")).toString(),
@@ -160,11 +160,13 @@ TEST(FolderTest, SummaryCountsFormatsAndFilesThatDeserveASecondLook)
     text.write("no picture\n");
     text.close();
 
-    const ProgramRun run = RunInfo(
-        {QStringLiteral("--summary-only"), QStringLiteral("--json"), QStringLiteral("-r"), root.path()});
+    const ProgramRun run = RunInfo({QStringLiteral("--summary-only"), QStringLiteral("--json"),
+                                    QStringLiteral("-r"), root.path()});
     EXPECT_EQ(run.exitCode, 1);
-    const QJsonObject summary =
-        QJsonDocument::fromJson(run.out.toUtf8()).object().value(QStringLiteral("summary")).toObject();
+    const QJsonObject summary = QJsonDocument::fromJson(run.out.toUtf8())
+                                    .object()
+                                    .value(QStringLiteral("summary"))
+                                    .toObject();
     EXPECT_EQ(summary.value(QStringLiteral("files")).toInt(), 6);
     EXPECT_EQ(summary.value(QStringLiteral("failed")).toInt(), 1);
     const QJsonObject formats = summary.value(QStringLiteral("formats")).toObject();
@@ -173,13 +175,16 @@ TEST(FolderTest, SummaryCountsFormatsAndFilesThatDeserveASecondLook)
     const QJsonObject looks = summary.value(QStringLiteral("second_look")).toObject();
     EXPECT_EQ(looks.value(QStringLiteral("name.extension"))[QStringLiteral("files")].toArray(),
               QJsonArray({lying}));
-    EXPECT_EQ(looks.value(QStringLiteral("trailing_data.after_end"))[QStringLiteral("files")].toArray(),
-              QJsonArray({hiding}));
+    EXPECT_EQ(
+        looks.value(QStringLiteral("trailing_data.after_end"))[QStringLiteral("files")].toArray(),
+        QJsonArray({hiding}));
 
     // The same in words after the reports, in the locale's language.
-    const ProgramRun english = RunInfo({QStringLiteral("--summary"), QStringLiteral("-r"), root.path()},
-                                       QStringLiteral("C.UTF-8"));
-    EXPECT_TRUE(english.out.contains(QStringLiteral("Summary: 6 files, 5 read, 1 could not be loaded\n")));
+    const ProgramRun english =
+        RunInfo({QStringLiteral("--summary"), QStringLiteral("-r"), root.path()},
+                QStringLiteral("C.UTF-8"));
+    EXPECT_TRUE(
+        english.out.contains(QStringLiteral("Summary: 6 files, 5 read, 1 could not be loaded\n")));
     EXPECT_TRUE(english.out.contains(QStringLiteral("  jpeg: 3\n  png: 2\n")));
     EXPECT_TRUE(english.out.contains(QStringLiteral(": extension (1)\n    %1\n").arg(lying)));
     EXPECT_LT(english.out.indexOf(QStringLiteral("==> %1 <==").arg(hiding)),
