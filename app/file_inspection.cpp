@@ -50,7 +50,8 @@ void Inspect(FileInspection& result)
     GpBitmap* bitmap = nullptr;
     LoadFailure failure;
     const GpStatus status = CreateBitmapFromFileWithOptions(
-        result.path, LoadOptions{.decodeAhead = false, .viewSize = QSize()}, &bitmap, &failure);
+        result.path, LoadOptions{.decodeAhead = false, .viewSize = QSize(), .keepFileBytes = true},
+        &bitmap, &failure);
     const ImagePtr image(bitmap);
     if (status != Ok || !image) {
         result.failure = FailureText(failure.reason == LoadFailureReason::None
@@ -61,7 +62,7 @@ void Inspect(FileInspection& result)
     const std::optional<info::ImageFacts> facts =
         info::GatherImageFacts(image.get(), info::RawValues::Kept);
     FileStructure structure;
-    if (!facts || ReadFileStructure(result.path, &structure) != Ok) {
+    if (!facts || GetImageFileStructure(image.get(), &structure) != Ok) {
         result.failure = FailureText(LoadFailureReason::DamagedHeader);
         return;
     }

@@ -1,19 +1,14 @@
 #include "cli/info_command.h"
 
-#include "analysis/file_analysis.h"
-#include "analysis/trailing_data.h"
-#include "document/unattended_prompts.h"
-#include "document/veltra_doc.h"
-#include "facts_json.h"
-#include "imaging/file_structure.h"
-#include "imaging/gdiplus.h"
-#include "info/image_facts.h"
-#include "info/load_failure_text.h"
+#include "file_listing.h"
+#include "file_report.h"
+#include "ordered_work.h"
+#include "progress.h"
+#include "run_summary.h"
 
 #include <QJsonDocument>
 
-#include <new>
-#include <optional>
+#include <thread>
 
 namespace veltra::cli {
 namespace {
@@ -29,165 +24,93 @@ void Print(std::FILE* stream, const QByteArray& bytes)
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
 
-// Loads the file (and, asked to, decodes its pixels). False, with the reason, when either
-// cannot be done.
-bool Load(CVeltraDoc& document, const QString& file, bool decode, imaging::LoadFailure* failure)
+OutputForm FormOf(const InfoOptions& options)
 {
-    if (!document.OnOpenDocument(file) || !document.image()) {
-        *failure = document.lastLoadFailure();
-        return false;
-    }
-    if (decode && imaging::GdipImageForceDecode(document.image()) != imaging::Ok) {
-        failure->reason = imaging::LoadFailureReason::PixelsUndecodable;
-        return false;
-    }
-    return true;
+    if (options.jsonLines)
+        return OutputForm::JsonLines;
+    return options.json ? OutputForm::Json : OutputForm::Text;
 }
 
-// What a file that no decoder reads looks like from its first bytes: "pdf", "zip", "text";
-// empty when it looks like nothing known.
-QString ContentOfFailedFile(const imaging::LoadFailure& failure)
+unsigned WorkersFor(const InfoOptions& options, qsizetype files)
 {
-    if (failure.reason != imaging::LoadFailureReason::NoDecoder)
-        return {};
-    const analysis::TrailingDataKind kind = analysis::ClassifyTrailingData(failure.head);
-    if (kind == analysis::TrailingDataKind::Unknown || kind == analysis::TrailingDataKind::Empty)
-        return {};
-    return analysis::TrailingDataKindName(kind);
-}
-
-// The failure line's words and, in parentheses, why: "photo.heic: cannot be loaded (truncated
-// or damaged header)".
-QString FailureLine(const Messages& messages, MessageLanguage language, const QString& file,
-                    const imaging::LoadFailure& failure)
-{
-    QString line = QString::fromUtf8(messages.cannotBeLoaded).arg(file);
-    const info::LoadFailureText& text = info::LoadFailureTextOf(failure.reason);
-    if (failure.reason == imaging::LoadFailureReason::None)
-        return line;
-    const bool chinese = language == MessageLanguage::Chinese;
-    QString why = QString::fromUtf8(chinese ? text.chinese : text.english);
-    if (const QString content = ContentOfFailedFile(failure); !content.isEmpty())
-        why += (chinese ? QStringLiteral("：") : QStringLiteral(": ")) + content;
-    return line + (chinese ? QStringLiteral("（%1）") : QStringLiteral(" (%1)")).arg(why);
-}
-
-analysis::Language AnalysisLanguage(MessageLanguage language)
-{
-    return language == MessageLanguage::Chinese ? analysis::Language::Chinese
-                                                : analysis::Language::English;
-}
-
-// The findings on a loaded file, or nothing when its structure cannot be read again.
-std::optional<analysis::FileAnalysis> AnalysisOf(CVeltraDoc& document, const QString& file,
-                                                 const info::ImageFacts& facts)
-{
-    imaging::FileStructure structure;
-    if (imaging::ReadFileStructure(file, &structure) != imaging::Ok)
-        return std::nullopt;
-    return analysis::AnalyseFile(file, document.image(), facts, structure);
-}
-
-// The report of one file (with its findings when asked), or nothing when it cannot be loaded.
-std::optional<QByteArray> ReportOf(CVeltraDoc& document, const QString& file,
-                                   const InfoOptions& options, imaging::LoadFailure* failure)
-{
-    if (!Load(document, file, options.decode, failure))
-        return std::nullopt;
-    QString report;
-    if (!options.analyze) {
-        if (!document.GetImageInfo(report))
-            return std::nullopt;
-    } else {
-        const std::optional<info::ImageFacts> facts =
-            info::GatherImageFacts(document.image(), info::RawValues::Kept);
-        if (!facts)
-            return std::nullopt;
-        const std::optional<analysis::FileAnalysis> findings =
-            AnalysisOf(document, file, *facts);
-        if (!findings)
-            return std::nullopt;
-        report = analysis::ReportWithAnalysis(info::ReportText(*facts), *findings,
-                                              AnalysisLanguage(options.language));
-    }
-    if (!report.endsWith(QLatin1Char('\n')))
-        report += QLatin1Char('\n');
-    return report.toUtf8();
-}
-
-// The JSON object of one file's facts (and findings), or nothing when it cannot be loaded.
-std::optional<QByteArray> JsonOf(CVeltraDoc& document, const QString& file,
-                                 const InfoOptions& options, imaging::LoadFailure* failure)
-{
-    if (!Load(document, file, options.decode, failure))
-        return std::nullopt;
-    const std::optional<info::ImageFacts> facts =
-        info::GatherImageFacts(document.image(), info::RawValues::Kept);
-    if (!facts)
-        return std::nullopt;
-    QJsonObject object;
-    if (options.analyze) {
-        const std::optional<analysis::FileAnalysis> findings =
-            AnalysisOf(document, file, *facts);
-        if (!findings)
-            return std::nullopt;
-        object = analysis::FactsWithAnalysisJson(file, *facts, *findings,
-                                                 AnalysisLanguage(options.language));
-    } else {
-        object = info::FactsJson(file, *facts);
-    }
-    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+    const unsigned wanted =
+        options.workers ? options.workers : std::max(1u, std::thread::hardware_concurrency());
+    return static_cast<unsigned>(std::min<qsizetype>(wanted, files));
 }
 
 int RunReports(const InfoOptions& options, std::FILE* out, std::FILE* err)
 {
-    const Messages& messages = MessagesIn(options.language);
-    UnattendedPrompts prompts;
-    CVeltraDoc document(prompts);
-    const bool several = options.files.size() > 1;
+    const QStringList files = ListFiles(options.files, options.recursive);
+    const OutputForm form = FormOf(options);
+    const bool summary = options.summary || options.summaryOnly;
+    const bool reports = !options.summaryOnly;
+    const bool several = files.size() > 1 || options.recursive;
+    const bool array = form == OutputForm::Json && (several || summary) && reports;
+    RunSummary counts;
+    Progress progress(err, static_cast<int>(files.size()),
+                      options.language == MessageLanguage::Chinese);
     bool anyPrinted = false;
     int status = kExitOk;
-    if (options.json && several)
+    if (array)
         Print(out, QByteArrayLiteral("[\n"));
-    for (const QString& file : options.files) {
-        std::optional<QByteArray> output;
-        imaging::LoadFailure failure;
-        try {
-            output = options.json ? JsonOf(document, file, options, &failure)
-                                  : ReportOf(document, file, options, &failure);
-        } catch (const std::bad_alloc&) {
-            // A report too large for the memory left: this file fails, the next is tried.
-            output.reset();
-            failure.reason = imaging::LoadFailureReason::OutOfMemory;
-        }
-        if (!output) {
+    // Each file once, several at a time; each report written as soon as its turn comes.
+    auto make = [&](std::size_t index) {
+        return ReportFile(files[static_cast<qsizetype>(index)], options, form, summary);
+    };
+    auto take = [&](std::size_t index, FileReport report) {
+        const QString& file = files[static_cast<qsizetype>(index)];
+        if (summary)
+            counts.add(file, report);
+        if (!report.loaded)
             status = kExitSomeFileFailed;
-            const QString line = FailureLine(messages, options.language, file, failure);
-            if (!options.json) {
-                std::fflush(out);
-                Print(err, line + u'\n');
-                std::fflush(err);
-                continue;
+        if (!report.loaded && form == OutputForm::Text) {
+            progress.clear();
+            std::fflush(out);
+            Print(err, report.failureLine + u'\n');
+            std::fflush(err);
+        } else if (reports) {
+            if (form == OutputForm::Json) {
+                if (anyPrinted)
+                    Print(out, QByteArrayLiteral(",\n"));
+                report.output.chop(1);  // the line break closes the array's element instead
+            } else if (form == OutputForm::Text && several) {
+                Print(out, QStringLiteral("%1==> %2 <==\n").arg(anyPrinted ? "\n" : "", file));
             }
-            output = QJsonDocument(FailureJson(file, line,
-                                               info::LoadFailureTextOf(failure.reason).key,
-                                               ContentOfFailedFile(failure)))
-                         .toJson(QJsonDocument::Indented);
+            Print(out, report.output);
+            // Written at once: what a later file does cannot lose this one's report.
+            std::fflush(out);
+            anyPrinted = true;
         }
-        if (options.json) {
+        progress.update(static_cast<int>(index) + 1);
+    };
+    RunInOrder<FileReport>(static_cast<std::size_t>(files.size()),
+                           WorkersFor(options, files.size()), make, take);
+    progress.clear();
+    if (summary) {
+        if (form == OutputForm::Text) {
             if (anyPrinted)
-                Print(out, QByteArrayLiteral(",\n"));
-            output->chop(1);  // the line break closes the array's element instead
-        } else if (several) {
-            Print(out, QStringLiteral("%1==> %2 <==\n").arg(anyPrinted ? "\n" : "", file));
+                Print(out, QByteArrayLiteral("\n"));
+            Print(out, counts.text(options.language));
+        } else {
+            QByteArray json = QJsonDocument(counts.json(options.language))
+                                  .toJson(form == OutputForm::JsonLines ? QJsonDocument::Compact
+                                                                        : QJsonDocument::Indented);
+            if (form == OutputForm::JsonLines) {
+                json += '\n';
+            } else if (array) {
+                json.chop(1);
+                if (anyPrinted)
+                    Print(out, QByteArrayLiteral(",\n"));
+            }
+            Print(out, json);
         }
-        Print(out, *output);
-        // Written at once: what a later file does cannot lose this one's report.
-        std::fflush(out);
         anyPrinted = true;
     }
-    if (options.json)
-        Print(out, several ? QByteArrayLiteral("\n]\n") : QByteArrayLiteral("\n"));
+    if (array)
+        Print(out, QByteArrayLiteral("\n]\n"));
+    else if (form == OutputForm::Json && anyPrinted && reports && !summary)
+        Print(out, QByteArrayLiteral("\n"));
+    std::fflush(out);
     return status;
 }
 
@@ -207,6 +130,23 @@ InfoOptions ParseInfoArguments(const QStringList& arguments)
             options.decode = true;
         } else if (argument == QLatin1String("--json")) {
             options.json = true;
+        } else if (argument == QLatin1String("--json-lines")) {
+            options.jsonLines = true;
+        } else if (argument == QLatin1String("-r") || argument == QLatin1String("--recursive")) {
+            options.recursive = true;
+        } else if (argument.startsWith(QLatin1String("--jobs="))) {
+            bool number = false;
+            const uint jobs = argument.mid(7).toUInt(&number);
+            if (!number || jobs == 0) {
+                options.error = UsageError::UnknownOption;
+                options.unknownOption = argument;
+                return options;
+            }
+            options.workers = jobs;
+        } else if (argument == QLatin1String("--summary")) {
+            options.summary = true;
+        } else if (argument == QLatin1String("--summary-only")) {
+            options.summaryOnly = true;
         } else if (argument == QLatin1String("--analyze")) {
             options.analyze = true;
         } else if (argument == QLatin1String("--help")) {

@@ -169,4 +169,70 @@ print(f"veltra-info / exiftool on {len(files)} real files: worst {worst[0]:.3f} 
       f"  {'ok' if ok else 'MISSED'}")
 sys.exit(0 if ok else 1)
 PY
+# veltra-info beside exiv2 -pa, page cache warm: one process per file on a 12- and a
+# 24-megapixel JPEG carrying a camera's Exif, the camera files in one process, and a folder of
+# 10,000 of them (hard links to copies of the camera files) read with -r.
+convert -seed 23 -size 4000x3000 plasma:fractal -quality 92 "$work/photo-12mp.jpg"
+cp "$work/photo-24mp.jpg" "$work/exif-24mp.jpg" 2>/dev/null ||
+  convert -seed 29 -size 6000x4000 plasma:fractal -quality 92 "$work/exif-24mp.jpg"
+for photo in "$work/photo-12mp.jpg" "$work/exif-24mp.jpg"; do
+  exiftool -q -overwrite_original -TagsFromFile tests/camera_files/jpg/Canon_40D.jpg -all:all \
+    "$photo" >/dev/null
+done
+python3 - "$runs" "$info" "$work" <<'PY' || failed=1
+import os, shutil, subprocess, sys, time
+
+runs, info, work = min(int(sys.argv[1]), 3), sys.argv[2], sys.argv[3]
+
+def best_ms(command):
+    best = None
+    for _ in range(runs):
+        start = time.perf_counter()
+        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        elapsed = (time.perf_counter() - start) * 1000
+        best = elapsed if best is None else min(best, elapsed)
+    return best
+
+rows, ok = [], True
+def row(name, veltra, reference_name, reference, target):
+    global ok
+    ratio = veltra / reference
+    good = ratio <= target
+    ok = ok and good
+    print(f"{name:55} {veltra:9.1f} ms  {reference_name} {reference:8.1f} ms  ratio {ratio:5.2f}"
+          f"  (target <= {target})  {'ok' if good else 'MISSED'}")
+
+for name in ("photo-12mp.jpg", "exif-24mp.jpg"):
+    path = os.path.join(work, name)
+    row(f"veltra-info {name} ({os.path.getsize(path) // 1000} kB)", best_ms([info, path]),
+        "exiv2 -pa", best_ms(["exiv2", "-pa", path]), 1.5)
+
+folder = "../shared/corpus" if os.path.isdir("../shared/corpus") else "tests/camera_files"
+camera = sorted(os.path.join(root, name) for root, _, names in os.walk(folder)
+                for name in names if name.lower().endswith((".jpg", ".jpeg", ".tif", ".tiff")))
+row(f"veltra-info on {len(camera)} camera files of {folder}, one process",
+    best_ms([info] + camera), "exiv2 -pa", best_ms(["exiv2", "-pa"] + camera), 1.0)
+
+# The folder of 10,000: one copy of each camera file, linked to again and again.
+sources = os.path.join(work, "sources")
+many = os.path.join(work, "many")
+os.makedirs(sources)
+os.makedirs(many)
+copies = []
+for index, path in enumerate(camera):
+    copy = os.path.join(sources, f"{index}{os.path.splitext(path)[1]}")
+    shutil.copyfile(path, copy)
+    copies.append(copy)
+for index in range(10000):
+    source = copies[index % len(copies)]
+    os.link(source, os.path.join(many, f"{index}{os.path.splitext(source)[1]}"))
+for arguments, target in ((["-r", "--json-lines"], 1000), (["-r", "--analyze", "--json-lines"], 300)):
+    ms = best_ms([info] + arguments + [many])
+    rate = 10000 / (ms / 1000)
+    good = rate >= target
+    ok = ok and good
+    print(f"veltra-info {' '.join(arguments)} on 10,000 files {ms:9.0f} ms  {rate:7.0f} files/s"
+          f"  (target >= {target})  {'ok' if good else 'MISSED'}")
+sys.exit(0 if ok else 1)
+PY
 exit $failed

@@ -1,6 +1,7 @@
 #include "imaging/file_structure.h"
 
 #include "formats/format_registry.h"
+#include "service/gp_image.h"
 #include "service/regular_file.h"
 
 #include <new>
@@ -12,17 +13,9 @@ namespace {
 // What is kept of the bytes after a picture's end: enough to tell what they are.
 constexpr qsizetype kTrailingSampleBytes = 64 * 1024;
 
-}  // namespace
-
-GpStatus ReadFileStructure(const QString& filename, FileStructure* structure)
+GpStatus StructureOfBytes(const QByteArray& bytes, FileStructure* structure)
 {
-    if (!structure)
-        return InvalidParameter;
-    *structure = FileStructure{};
     try {
-        QByteArray bytes;
-        if (const GpStatus status = ReadRegularFile(filename, &bytes); status != Ok)
-            return status;
         structure->fileSize = bytes.size();
         const FormatReader& reader = ReaderFor(bytes);
         if (reader.structure)
@@ -37,6 +30,38 @@ GpStatus ReadFileStructure(const QString& filename, FileStructure* structure)
         *structure = FileStructure{};
         return OutOfMemory;
     }
+}
+
+}  // namespace
+
+GpStatus ReadFileStructure(const QString& filename, FileStructure* structure)
+{
+    if (!structure)
+        return InvalidParameter;
+    *structure = FileStructure{};
+    QByteArray bytes;
+    try {
+        if (const GpStatus status = ReadRegularFile(filename, &bytes); status != Ok)
+            return status;
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    }
+    return StructureOfBytes(bytes, structure);
+}
+
+GpStatus GetImageFileStructure(GpImage* image, FileStructure* structure)
+{
+    if (!image || !structure)
+        return InvalidParameter;
+    *structure = FileStructure{};
+    if (!image->keepsFileBytes())
+        return WrongState;
+    const GpStatus status = StructureOfBytes(image->fileBytes(), structure);
+    if (status == Ok && image->mappedFile() && image->mappedFile()->cutShort()) {
+        *structure = FileStructure{};
+        return Win32Error;
+    }
+    return status;
 }
 
 }  // namespace veltra::imaging

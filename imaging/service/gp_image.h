@@ -3,6 +3,7 @@
 #include "formats/resolution.h"
 #include "imaging/gdiplus_types.h"
 #include "metadata/property_set.h"
+#include "service/mapped_file.h"
 #include "service/picture_content.h"
 #include "service/recorded_content.h"
 
@@ -37,6 +38,19 @@ public:
     // The short name of the format the file's content was decoded as; empty in memory.
     const QByteArray& contentFormat() const { return m_contentFormat; }
     void setContentFormat(QByteArray name) { m_contentFormat = std::move(name); }
+    // The file's bytes as the load read them, when it was asked to keep them.
+    const QByteArray& fileBytes() const { return m_fileBytes; }
+    bool keepsFileBytes() const { return m_keepsFileBytes; }
+    const std::shared_ptr<const MappedFile>& mappedFile() const { return m_mappedFile; }
+    void holdMappedFile(std::shared_ptr<const MappedFile> mapping)
+    {
+        m_mappedFile = std::move(mapping);
+    }
+    void keepFileBytes(QByteArray bytes)
+    {
+        m_fileBytes = std::move(bytes);
+        m_keepsFileBytes = true;
+    }
 
     // Every rotate-flip applied since decoding, composed into one.
     RotateFlipType appliedTurn() const { return m_appliedTurn; }
@@ -94,6 +108,9 @@ private:
         bool fromStandIn = false;
     };
 
+    // The mapping of the file the picture was loaded from, when it was mapped: let go last,
+    // after everything that points into it.
+    std::shared_ptr<const MappedFile> m_mappedFile;
     std::shared_ptr<PictureContent> m_content;
     // A recording's operations so far; null for a picture that is not a memory bitmap.
     std::shared_ptr<RecordedContent> m_recording;
@@ -110,6 +127,8 @@ private:
     Resolution m_resolution;
     PropertySet m_properties;
     QByteArray m_contentFormat;
+    QByteArray m_fileBytes;
+    bool m_keepsFileBytes = false;
     ScaledCopy m_scaledCopy;
 
     friend GpImage* NewMemoryBitmap(QSize size, PixelFormat format);

@@ -10,6 +10,7 @@
 #include "service/decoded_content.h"
 #include "service/gp_image.h"
 #include "service/library_messages.h"
+#include "service/mapped_file.h"
 #include "service/regular_file.h"
 #include "service/view_copies.h"
 
@@ -97,17 +98,33 @@ GpStatus CreateBitmapFromFileWithOptions(const QString& filename, const LoadOpti
         failure = &ignored;
     *failure = {};
 
-    // The file is read once; everything below works on these bytes.
+    // The file is read (or mapped) once; everything below works on these bytes.
     QByteArray bytes;
+    std::shared_ptr<const MappedFile> mapping;
     try {
-        const GpStatus status = ReadRegularFile(filename, &bytes, &failure->reason);
+        const GpStatus status = options.mapFile
+                                    ? MappedFile::Map(filename, &mapping, &failure->reason)
+                                    : ReadRegularFile(filename, &bytes, &failure->reason);
         if (status != Ok)
             return status;
     } catch (const std::bad_alloc&) {
         failure->reason = LoadFailureReason::OutOfMemory;
         return OutOfMemory;
     }
-    return LoadFromBytes(std::move(bytes), filename, options, bitmap, failure);
+    if (!mapping)
+        return LoadFromBytes(std::move(bytes), filename, options, bitmap, failure);
+    GpStatus status = LoadFromBytes(mapping->bytes(), filename, options, bitmap, failure);
+    // What the failure keeps of the file must outlive the mapping.
+    failure->head = QByteArray(failure->head.constData(), failure->head.size());
+    if (status == Ok && mapping->cutShort()) {
+        GdipDisposeImage(*bitmap);
+        *bitmap = nullptr;
+        failure->reason = LoadFailureReason::ReadError;
+        status = Win32Error;
+    }
+    if (status == Ok)
+        (*bitmap)->holdMappedFile(std::move(mapping));
+    return status;
 }
 
 namespace {
@@ -158,6 +175,8 @@ GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOpti
         PropertySet properties = facts.properties;
         // The kind the decoder found names the content: a PPM, not the anymap decoder's name.
         const QByteArray contentFormat(header.kind ? header.kind->name : reader.mainKind().name);
+        // Shared with the decoder's hold on them, not copied.
+        const QByteArray keptBytes = options.keepFileBytes ? bytes : QByteArray();
         const RotateFlipType containerTurn = header.containerTurn.value_or(facts.containerTurn);
         std::shared_ptr<PictureContent> content;
         if (!header.pixels.isNull()) {
@@ -176,6 +195,8 @@ GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOpti
         *bitmap = new GpImage(std::move(content), rawFormat, pixelFormat, resolution,
                               std::move(properties));
         (*bitmap)->setContentFormat(contentFormat);
+        if (options.keepFileBytes)
+            (*bitmap)->keepFileBytes(keptBytes);
         if (reader.containerOrientsPicture)
             (*bitmap)->setOrientedByContainer(containerTurn);
         *failure = {};

@@ -19,6 +19,8 @@
 
 namespace veltra::imaging {
 
+class GpImage;
+
 struct JpegComponent {
     int id = 0;
     int horizontalSampling = 1;
@@ -175,5 +177,10 @@ struct FileStructure {
 // hold as for loading: values past 16 MiB in all are left out. Fails as loading fails for a
 // file that cannot be read; a format without a structure of interest gives only its size.
 GpStatus ReadFileStructure(const QString& filename, FileStructure* structure);
+
+// The structure of a picture loaded with LoadOptions::keepFileBytes, walked over the bytes the
+// load read: the file is not read again, so a file changed meanwhile cannot give the facts of
+// one file and the structure of another. WrongState for a picture loaded without its bytes.
+GpStatus GetImageFileStructure(GpImage* image, FileStructure* structure);
 
 }  // namespace veltra::imaging

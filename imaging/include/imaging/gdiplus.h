@@ -55,6 +55,15 @@ struct LoadOptions {
     // DecodeFilesAheadForView made of the file. Drawing, watermarks, saving and printing at a
     // size the stand-in does not cover always use the pixels.
     QSize viewSize;
+    // Keep the file's bytes with the picture for GetImageFileStructure, so that what is said
+    // of the file's structure comes from the very bytes its facts came from. Off for a window,
+    // which lets the bytes go once the pixels are decoded.
+    bool keepFileBytes = false;
+    // Map the file instead of reading it: only the pages that are looked at are read (the
+    // headers and metadata, for a report), and nothing is copied. For a reader that lets go of
+    // everything it had from the picture (facts, structure) no later than the picture itself.
+    // A file cut short meanwhile fails to load instead of stopping the program.
+    bool mapFile = false;
 };
 // LoadBitmapFromFile with these options (the plain one decodes ahead, without a view). A
 // bitmap made from bytes in memory is never decoded ahead.
