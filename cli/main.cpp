@@ -8,6 +8,10 @@
 
 #include <QCoreApplication>
 
+#include <unistd.h>
+
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
     // Standard error carries only this program's own messages, one per file that could not be
@@ -24,7 +28,22 @@ int main(int argc, char** argv)
     startup.SuppressBackgroundThread = true;
     veltra::imaging::GdiplusStartup(&token, &startup, nullptr);
 
-    const int status = veltra::cli::RunInfoCommand(options, stdout, stderr);
+    // The failure lines and the progress go to standard error as it is now, through a
+    // descriptor of their own: while a codec library that prints its complaints works on one
+    // file, standard error is turned aside to the log, and a line another file's worker wrote
+    // meanwhile would go with it.
+    FILE* messages = nullptr;
+    if (const int descriptor = dup(STDERR_FILENO); descriptor >= 0) {
+        messages = fdopen(descriptor, "w");
+        if (!messages)
+            close(descriptor);
+    }
+    if (messages)
+        std::setvbuf(messages, nullptr, _IONBF, 0);
+    else
+        messages = stderr;
+
+    const int status = veltra::cli::RunInfoCommand(options, stdout, messages);
     // What the files cost, for checks that bound work rather than time (off by default).
     veltra::imaging::LogWorkDone();
     return status;

@@ -54,10 +54,14 @@ StandardErrorToLog::~StandardErrorToLog()
         pread(m_kept, written.data(), static_cast<std::size_t>(written.size()), 0);
     close(m_kept);
     written.truncate(count > 0 ? count : 0);
-    if (!lcLibraries().isWarningEnabled())
-        return;
     for (const QByteArray& line : written.split('\n')) {
-        if (!line.isEmpty())
+        if (line.trimmed().isEmpty())
+            continue;
+        // Veltra's own log lines of the meantime, which the logging rules let through, are
+        // passed on as they were written.
+        if (line.startsWith("veltra."))
+            std::fprintf(stderr, "%s\n", line.constData());
+        else if (lcLibraries().isWarningEnabled())
             qCWarning(lcLibraries, "%s: %s", m_library, line.constData());
     }
 }

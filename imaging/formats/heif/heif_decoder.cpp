@@ -3,10 +3,9 @@
 #include "formats/pixel_budget.h"
 #include "imaging/logging.h"
 #include "util/shared_library.h"
+#include "util/standard_error_to_log.h"
 
 #include <libheif/heif.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -83,67 +82,6 @@ const HeifLibrary* Libheif()
     }();
     return api ? &*api : nullptr;
 }
-
-// dav1d, which libheif decodes AV1 with, prints every error of a damaged file on standard error
-// itself, and libheif offers no way to give it a logger. While libheif works, standard error
-// goes to a file in memory instead (never a pipe, which a long message would fill and block),
-// and what was written there is logged as the libraries' messages once it is done. One
-// decode at a time does this, since standard error belongs to the whole process.
-class LibraryMessagesToLog {
-public:
-    LibraryMessagesToLog() : m_lock(Mutex())
-    {
-        std::fflush(stderr);
-        m_file = memfd_create("veltra-library-messages", MFD_CLOEXEC);
-        if (m_file < 0)
-            return;
-        m_saved = dup(STDERR_FILENO);
-        if (m_saved < 0 || dup2(m_file, STDERR_FILENO) < 0) {
-            if (m_saved >= 0)
-                close(m_saved);
-            close(m_file);
-            m_file = -1;
-        }
-    }
-    ~LibraryMessagesToLog()
-    {
-        if (m_file < 0)
-            return;
-        std::fflush(stderr);
-        dup2(m_saved, STDERR_FILENO);
-        close(m_saved);
-        // What a damaged file makes a decoder say is a few lines; more is not read.
-        QByteArray written(4096, '\0');
-        const ssize_t length = pread(m_file, written.data(), std::size_t(written.size()), 0);
-        close(m_file);
-        if (length <= 0)
-            return;
-        written.truncate(length);
-        for (const QByteArray& line : written.split('\n')) {
-            if (line.trimmed().isEmpty())
-                continue;
-            // Veltra's own messages meanwhile, which the log let through, are passed on as they
-            // were written.
-            if (line.startsWith("veltra."))
-                std::fprintf(stderr, "%s\n", line.constData());
-            else
-                qCWarning(lcLibraries, "libheif: %s", line.constData());
-        }
-    }
-    LibraryMessagesToLog(const LibraryMessagesToLog&) = delete;
-    LibraryMessagesToLog& operator=(const LibraryMessagesToLog&) = delete;
-
-private:
-    static std::mutex& Mutex()
-    {
-        static std::mutex mutex;
-        return mutex;
-    }
-
-    std::unique_lock<std::mutex> m_lock;
-    int m_file = -1;
-    int m_saved = -1;
-};
 
 bool Failed(const heif_error& error, const char* step)
 {
@@ -287,7 +225,9 @@ GpStatus DecodeHeifPrimary(QByteArrayView file, const HeifPicture& picture,
     if (!WithinPixelBudget(picture.decodedSize, maxPixelBytes) ||
         !WithinPixelBudget(picture.storedSize, maxPixelBytes))
         return OutOfMemory;
-    const LibraryMessagesToLog messages;
+    // dav1d, which libheif decodes AV1 with, prints every error of a damaged file on standard
+    // error itself, and libheif offers no way to give it a logger.
+    const StandardErrorToLog messages("libheif");
     const HeifLibrary* api = Libheif();
     if (!api) {
         qCWarning(lcImaging, "HEIF and AVIF pictures cannot be decoded without libheif");
