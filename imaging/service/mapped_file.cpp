@@ -2,6 +2,7 @@
 
 #include "formats/pixel_budget.h"
 #include "imaging/logging.h"
+#include "service/regular_file.h"
 
 #include <QFile>
 
@@ -98,23 +99,6 @@ void Release(const MappedFile* mapping)
             slot.end.store(0);
             slot.mapping.store(nullptr, std::memory_order_release);
         }
-    }
-}
-
-GpStatus StatusForOpenFailure(int error, LoadFailureReason* reason)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        *reason = LoadFailureReason::NotFound;
-        return FileNotFound;
-    case EACCES:
-    case EPERM:
-        *reason = LoadFailureReason::AccessDenied;
-        return AccessDenied;
-    default:
-        *reason = LoadFailureReason::ReadError;
-        return Win32Error;
     }
 }
 

@@ -18,6 +18,8 @@ namespace {
 // more bytes than its own pixel limit.
 constexpr qint64 kMaxFileBytes = static_cast<qint64>(kMaxPixelBytes);
 
+}  // namespace
+
 GpStatus StatusForOpenFailure(int error, LoadFailureReason* reason)
 {
     switch (error) {
@@ -34,8 +36,6 @@ GpStatus StatusForOpenFailure(int error, LoadFailureReason* reason)
         return Win32Error;
     }
 }
-
-}  // namespace
 
 // The file is opened without waiting and its kind checked on the open handle, so a file
 // swapped for another kind in between cannot slip through.

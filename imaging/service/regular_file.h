@@ -15,4 +15,7 @@ namespace veltra::imaging {
 GpStatus ReadRegularFile(const QString& filename, QByteArray* bytes,
                          LoadFailureReason* reason = nullptr);
 
+// The status and reason of a failed open(2), from its errno.
+GpStatus StatusForOpenFailure(int error, LoadFailureReason* reason);
+
 }  // namespace veltra::imaging

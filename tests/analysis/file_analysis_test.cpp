@@ -1,6 +1,7 @@
 // Findings on whole files: small files made here or by the fixture script for each finding, and
 // the repository's camera files against what exiftool says of the same facts.
 
+#include "analysis/analysed_files.h"
 #include "analysis/c2pa_builders.h"
 #include "analysis/file_analysis.h"
 #include "imaging/file_structure.h"
@@ -31,30 +32,6 @@ using namespace c2pa_builders;
 QString Fixture(const QString& name)
 {
     return QStringLiteral(VELTRA_FIXTURES_DIR "/") + name;
-}
-
-FileAnalysis AnalyseAt(const QString& path)
-{
-    imaging::GpBitmap* bitmap = nullptr;
-    if (imaging::GdipCreateBitmapFromFile(path, &bitmap) != imaging::Ok)
-        return {};
-    const imaging::ImagePtr image(bitmap);
-    const std::optional<info::ImageFacts> facts =
-        info::GatherImageFacts(bitmap, info::RawValues::Kept);
-    imaging::FileStructure structure;
-    if (!facts || imaging::ReadFileStructure(path, &structure) != imaging::Ok)
-        return {};
-    FileAnalysis analysis = AnalyseFile(path, bitmap, *facts, structure);
-    // Opening the file started decoding it ahead on the service's thread; a decoder library
-    // still at work when the program ends would be torn down under it.
-    imaging::WaitForDecodeAhead();
-    return analysis;
-}
-
-// The finding's data with its text, or an empty object when there is no such finding.
-QJsonObject FindingOf(const FileAnalysis& analysis, Topic topic, const char* key)
-{
-    return AnalysisJson(analysis, Language::English)[TopicName(topic)][QLatin1String(key)].toObject();
 }
 
 // A JPEG's bytes with segments put right after its SOI marker.

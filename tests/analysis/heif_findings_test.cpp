@@ -1,11 +1,7 @@
 // Findings on HEIF and AVIF files made by scripts/make_heif_fixtures.py, whose brands, codecs,
 // transforms, thumbnails and auxiliary pictures are known from how the script made them.
 
-#include "analysis/file_analysis.h"
-#include "imaging/file_structure.h"
-#include "imaging/gdiplus.h"
-#include "imaging/image_handles.h"
-#include "info/image_facts.h"
+#include "analysis/analysed_files.h"
 #include "support/qt_printers.h"
 
 #include <QJsonArray>
@@ -17,26 +13,7 @@ namespace {
 
 FileAnalysis AnalyseHeif(const char* name)
 {
-    const QString path = QStringLiteral(VELTRA_FIXTURES_DIR "/heif/") + QString::fromLatin1(name);
-    imaging::GpBitmap* bitmap = nullptr;
-    if (imaging::GdipCreateBitmapFromFile(path, &bitmap) != imaging::Ok)
-        return {};
-    const imaging::ImagePtr image(bitmap);
-    const std::optional<info::ImageFacts> facts =
-        info::GatherImageFacts(bitmap, info::RawValues::Kept);
-    imaging::FileStructure structure;
-    if (!facts || imaging::ReadFileStructure(path, &structure) != imaging::Ok)
-        return {};
-    FileAnalysis analysis = AnalyseFile(path, bitmap, *facts, structure);
-    // Opening the file started decoding it ahead on the service's thread; a decoder library
-    // still at work when the program ends would be torn down under it.
-    imaging::WaitForDecodeAhead();
-    return analysis;
-}
-
-QJsonObject FindingOf(const FileAnalysis& analysis, Topic topic, const char* key)
-{
-    return AnalysisJson(analysis, Language::English)[TopicName(topic)][QLatin1String(key)].toObject();
+    return AnalyseAt(QStringLiteral(VELTRA_FIXTURES_DIR "/heif/") + QString::fromLatin1(name));
 }
 
 bool SecondLookAt(const FileAnalysis& analysis, Topic topic, const char* key)
