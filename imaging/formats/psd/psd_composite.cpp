@@ -8,9 +8,6 @@
 namespace veltra::imaging {
 namespace {
 
-// PackBits can describe at most 128 bytes with 2.
-constexpr std::uint64_t kPackBitsBestRatio = 64;
-
 bool Mode(const PsdLayout& layout, std::initializer_list<PsdColorMode> modes)
 {
     return std::find(modes.begin(), modes.end(), layout.colorMode) != modes.end();
