@@ -3,9 +3,19 @@
 #include "util/byte_reader.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace veltra::imaging {
 namespace {
+
+// A layer's side from its signed 32-bit edges, which a damaged file may put anywhere: their
+// difference can pass an int's range either way.
+int Extent(std::uint64_t from, std::uint64_t to)
+{
+    const std::int64_t side = std::int64_t(std::int32_t(to)) - std::int64_t(std::int32_t(from));
+    return int(std::clamp<std::int64_t>(side, -std::numeric_limits<int>::max(),
+                                        std::numeric_limits<int>::max()));
+}
 
 constexpr qsizetype kHeaderSize = 26;
 constexpr int kMaxChannels = 56;
@@ -144,8 +154,8 @@ std::optional<PhotoshopLayer> ReadLayerRecord(SectionReader& reader, bool large)
         return std::nullopt;
 
     PhotoshopLayer layer;
-    layer.height = int(std::int32_t(*bottom) - std::int32_t(*top));
-    layer.width = int(std::int32_t(*right) - std::int32_t(*left));
+    layer.height = Extent(*top, *bottom);
+    layer.width = Extent(*left, *right);
     constexpr std::uint8_t kHiddenFlag = 0x02;
     layer.hidden = (ByteAt(*blend, 10) & kHiddenFlag) != 0;
 
