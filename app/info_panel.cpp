@@ -104,7 +104,7 @@ void CInfoPanel::Request()
 {
     ++m_generation;
     m_filled = false;
-    m_shown = FileInspection{};
+    m_shown = FileExamination{};
     m_copyButton->setEnabled(false);
     m_exportButton->setEnabled(false);
     // A hidden panel is filled when it is shown.
@@ -158,11 +158,11 @@ void CInfoPanel::Refill()
         const quint64 generation = m_generation;
         const QString path = m_path;
         m_pool.start([this, path, generation] {
-            FileInspection inspection = InspectFile(path);
+            FileExamination examination = ExamineFile(path);
             QMetaObject::invokeMethod(
                 this,
-                [this, inspection = std::move(inspection), generation] {
-                    Present(inspection, generation);
+                [this, examination = std::move(examination), generation] {
+                    Present(examination, generation);
                 },
                 Qt::QueuedConnection);
         });
@@ -173,17 +173,17 @@ void CInfoPanel::Refill()
     emit filled();
 }
 
-void CInfoPanel::Present(const FileInspection& inspection, quint64 generation)
+void CInfoPanel::Present(const FileExamination& examination, quint64 generation)
 {
     if (generation != m_generation)
         return;
-    m_shown = inspection;
-    if (inspection.loaded)
-        SetText(inspection.text, inspection.markedLines);
+    m_shown = examination;
+    if (examination.loaded)
+        SetText(examination.text, examination.markedLines);
     else
-        SetText(FailureText(inspection.failure), {});
-    m_copyButton->setEnabled(inspection.loaded);
-    m_exportButton->setEnabled(inspection.loaded);
+        SetText(FailureText(examination.failure), {});
+    m_copyButton->setEnabled(examination.loaded);
+    m_exportButton->setEnabled(examination.loaded);
     m_filled = true;
     emit filled();
 }

@@ -6,7 +6,7 @@
 #include "app/app_test_support.h"
 
 #include "app/command_ids.h"
-#include "app/file_inspection.h"
+#include "app/file_examination.h"
 #include "app/info_panel.h"
 #include "app/main_frame.h"
 #include "app/veltra_app.h"
@@ -102,7 +102,7 @@ TEST_F(InfoPanelTest, HiddenAtFirstStartThenAsLeftAndTheViewGivesWay)
 // For every file of the repository: the panel's text is the report the window draws, an empty
 // line and the findings, exactly as veltra-info --analyze prints them under a Chinese locale;
 // a file the window cannot load is one the panel says failed, and why.
-TEST(FileInspection, EqualsTheDrawnReportAndVeltraInfoForEveryRepositoryFile)
+TEST(FileExamination, EqualsTheDrawnReportAndVeltraInfoForEveryRepositoryFile)
 {
     QStringList files;
     for (const char* folder : {VELTRA_FIXTURES_DIR, VELTRA_CAMERA_FILES_DIR}) {
@@ -121,19 +121,19 @@ TEST(FileInspection, EqualsTheDrawnReportAndVeltraInfoForEveryRepositoryFile)
     int loaded = 0;
     for (const QString& file : files) {
         SCOPED_TRACE(file.toStdString());
-        const FileInspection inspection = InspectFile(file);
+        const FileExamination examination = ExamineFile(file);
         ASSERT_TRUE(document.OnOpenDocument(file));
         QString drawn;
         if (!document.GetImageInfo(drawn)) {
-            EXPECT_FALSE(inspection.loaded);
-            EXPECT_EQ(inspection.failure, document.LoadFailureText());
+            EXPECT_FALSE(examination.loaded);
+            EXPECT_EQ(examination.failure, document.LoadFailureText());
             EXPECT_TRUE(run.err.contains(file));
             continue;
         }
         ++loaded;
-        ASSERT_TRUE(inspection.loaded);
+        ASSERT_TRUE(examination.loaded);
         const QString separator = drawn.endsWith(u'\n') ? QStringLiteral("\n") : QStringLiteral("\n\n");
-        EXPECT_TRUE(inspection.text.startsWith(drawn + separator + QStringLiteral("分析：\n")));
+        EXPECT_TRUE(examination.text.startsWith(drawn + separator + QStringLiteral("分析：\n")));
         ASSERT_FALSE(blocks.isEmpty());
         QString block = blocks.takeFirst();
         const QString header = file + QStringLiteral(" <==\n");
@@ -141,7 +141,7 @@ TEST(FileInspection, EqualsTheDrawnReportAndVeltraInfoForEveryRepositoryFile)
         block.remove(0, header.size());
         if (!blocks.isEmpty())
             block.chop(1);  // the empty line before the next header
-        EXPECT_EQ(inspection.text, block);
+        EXPECT_EQ(examination.text, block);
     }
     EXPECT_TRUE(blocks.isEmpty());
     EXPECT_GT(loaded, 100);

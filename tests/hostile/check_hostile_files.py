@@ -113,9 +113,9 @@ class Run:
 def reference_webp(generator, path, side):
     """An animation of one frame of side x side pixels in one colour, made with the hostile
     files' own WebP writer."""
-    spec = importlib.util.spec_from_file_location("make_hostile_files", generator)
-    writer = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(writer)
+    found = importlib.util.spec_from_file_location("make_hostile_files", generator)
+    writer = importlib.util.module_from_spec(found)
+    found.loader.exec_module(writer)
     frame = writer.riff_chunk(b"VP8L", writer.vp8l_one_colour(side, side))
     with open(path, "wb") as f:
         f.write(writer.webp_file([writer.vp8x(writer.VP8X_ANIMATION, side, side), writer.anim(),

@@ -75,7 +75,7 @@ TEST(Jp2Boxes, DepthsPerComponentAndChannelDefinitions)
     EXPECT_EQ(greyAlpha.picture->width, 9u);
     EXPECT_EQ(greyAlpha.picture->height, 4u);
 
-    // An ICC profile in the colour specification reaches the analysis.
+    // An ICC profile in the colour box (colr) reaches the analysis.
     const Jp2File profiled = ReadJp2File(
         Jp2(9, 4, '\x07', "\x07\x07\x07", Box("colr", QByteArray("\x02\x00\x00", 3) + "profile")));
     EXPECT_EQ(profiled.iccProfile, "profile");

@@ -7,7 +7,7 @@
 // `veltra-info --json --analyze`. After a failed open it says why the file failed. It is
 // filled on a thread of the pool, never the interface's, and only while it is shown.
 
-#include "app/file_inspection.h"
+#include "app/file_examination.h"
 
 #include <QDockWidget>
 #include <QThreadPool>
@@ -64,7 +64,7 @@ private:
 
     void Request();
     void Refill();
-    void Present(const FileInspection& inspection, quint64 generation);
+    void Present(const FileExamination& examination, quint64 generation);
     void SetText(const QString& text, const std::vector<int>& marked);
 
     ShellPrompts& m_prompts;
@@ -74,7 +74,7 @@ private:
     Subject m_subject = Subject::Nothing;
     QString m_path;
     QString m_failure;
-    FileInspection m_shown;
+    FileExamination m_shown;
     // Each request has its number; a result for an older one is dropped.
     quint64 m_generation = 0;
     bool m_filled = false;

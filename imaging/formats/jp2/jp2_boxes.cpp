@@ -14,7 +14,7 @@ constexpr QByteArrayView kExifUuid("JpgTiffExif->JP2", 16);
 constexpr QByteArrayView kXmpUuid(
     "\xBE\x7A\xCF\xCB\x97\xA9\x42\xE8\x9C\x71\x99\x94\x91\xE3\xAF\xAC", 16);
 
-// Enumerated colour spaces of the colour specification box.
+// Enumerated colour spaces of the colour box (colr).
 constexpr std::uint32_t kGreyscale = 17;
 
 // Channel types of the channel definition box: opacity, premultiplied opacity.
@@ -59,7 +59,7 @@ struct HeaderBoxes {
 };
 
 // The JP2 header box's children: the image header, with the components' depths, the first
-// colour specification, a palette and the channel definitions.
+// colour box (colr), a palette and the channel definitions.
 HeaderBoxes ReadJp2Header(QByteArrayView content)
 {
     HeaderBoxes result;

@@ -1,7 +1,7 @@
 #pragma once
 
 // What a JPEG 2000 file says of its picture before any decoding: the JP2 boxes (image header,
-// bits per component, colour specification, palette, channel definitions, the Exif and XMP
+// bits per component, colour box (colr), palette, channel definitions, the Exif and XMP
 // UUID boxes) or, for a bare codestream, its SIZ marker segment.
 
 #include <QByteArray>

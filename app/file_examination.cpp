@@ -1,4 +1,4 @@
-#include "app/file_inspection.h"
+#include "app/file_examination.h"
 
 #include "imaging/file_structure.h"
 #include "imaging/gdiplus.h"
@@ -45,7 +45,7 @@ QString FailureText(LoadFailureReason reason)
     return QString::fromUtf8(info::LoadFailureTextOf(reason).chinese);
 }
 
-void Inspect(FileInspection& result)
+void Examine(FileExamination& result)
 {
     GpBitmap* bitmap = nullptr;
     LoadFailure failure;
@@ -76,14 +76,14 @@ void Inspect(FileInspection& result)
 
 }  // namespace
 
-FileInspection InspectFile(const QString& path)
+FileExamination ExamineFile(const QString& path)
 {
-    FileInspection result;
+    FileExamination result;
     result.path = path;
     try {
-        Inspect(result);
+        Examine(result);
     } catch (const std::bad_alloc&) {
-        result = FileInspection{};
+        result = FileExamination{};
         result.path = path;
         result.failure = FailureText(LoadFailureReason::OutOfMemory);
     }

@@ -14,7 +14,7 @@
 
 namespace veltra {
 
-struct FileInspection {
+struct FileExamination {
     QString path;
     bool loaded = false;
     // Why the file could not be loaded, when it could not.
@@ -27,6 +27,6 @@ struct FileInspection {
     QJsonObject json;
 };
 
-FileInspection InspectFile(const QString& path);
+FileExamination ExamineFile(const QString& path);
 
 }  // namespace veltra
