@@ -6,9 +6,14 @@
 #include <QJsonArray>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace veltra::analysis {
 
 namespace {
+
+// Four table slots, each defined again at most for a few scans of a progressive file.
+constexpr std::size_t kMostTablesEstimated = 16;
 
 struct Process {
     QString name;  // machine name
@@ -131,10 +136,21 @@ void AddJpegCodingFindings(const imaging::FileStructure& structure,
         {Wording::Number(interval)}, QJsonObject{{QStringLiteral("restart_interval"), interval}}});
 
     // Table 0 is the luminance table and table 1 the chrominance table in practice; any other
-    // is compared with both.
+    // is compared with both. A table defined again as it was says nothing new, and a file can
+    // define tables without end (a flood of DQT segments): each distinct table is estimated
+    // once, and no more of them than any encoder writes.
     std::vector<Wording> texts;
     QJsonArray tables;
+    std::vector<const imaging::JpegQuantisationTable*> estimated;
     for (const imaging::JpegQuantisationTable& stored : structure.quantisationTables) {
+        const bool seen = std::any_of(estimated.begin(), estimated.end(), [&](const auto* earlier) {
+            return earlier->id == stored.id && earlier->steps == stored.steps;
+        });
+        if (seen)
+            continue;
+        if (estimated.size() == kMostTablesEstimated)
+            break;
+        estimated.push_back(&stored);
         QuantisationTable table;
         std::copy(stored.steps.begin(), stored.steps.end(), table.begin());
         const JpegQualityEstimate estimate =

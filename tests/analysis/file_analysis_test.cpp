@@ -157,6 +157,30 @@ TEST(FileAnalysis, HowAJpegWasMade)
               QStringLiteral("progressive"));
 }
 
+// Tables defined again and again: one estimate for each distinct table, and a flood of
+// distinct ones cut short instead of estimated one by one.
+TEST(FileAnalysis, RepeatedQuantisationTablesAreEstimatedOnce)
+{
+    QTemporaryDir directory;
+    const QByteArray original = test::ReadBytes(Fixture(QStringLiteral("analysis/cjpeg_quality_75_420.jpg")));
+    ASSERT_TRUE(original.startsWith("\xFF\xD8"));
+    auto tablesAfterInserting = [&](const QByteArray& segments) {
+        const QString path = test::WriteBytes(directory, QStringLiteral("tables.jpg"),
+                                              original.left(2) + segments + original.mid(2));
+        return FindingOf(AnalyseAt(path), Topic::JpegCoding, "quality")[u"tables"].toArray();
+    };
+    auto table = [](int id, char step) {
+        return QByteArray("\xFF\xDB\x00\x43", 4) + char(id) + QByteArray(64, step);
+    };
+    const QJsonArray repeated = tablesAfterInserting(table(2, 7).repeated(500));
+    ASSERT_EQ(repeated.size(), 3);  // the one inserted, then the file's own two
+    EXPECT_EQ(repeated[0][u"table"].toInt(), 2);
+    QByteArray distinct;
+    for (int step = 1; step <= 100; ++step)
+        distinct += table(3, static_cast<char>(step));
+    EXPECT_EQ(tablesAfterInserting(distinct).size(), 16);
+}
+
 // Content Credentials in a JPEG's APP11 segments with XMP that declares a generative source,
 // and in a PNG's caBX chunk: present, named, never called validated.
 TEST(FileAnalysis, ProvenanceAsTheFileDeclaresIt)
