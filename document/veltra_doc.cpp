@@ -83,9 +83,14 @@ void CVeltraDoc::Serialize(const CArchive& ar)
     ForgetComposition();
     m_pImage.reset();
     GpBitmap* bitmap = nullptr;
+    // A camera raw's first picture touches only its preview, not the whole raw.
     const GpStatus status = CreateBitmapFromFileWithOptions(
-        ar.GetFilePath(), LoadOptions{.decodeAhead = true, .viewSize = m_viewSize}, &bitmap,
-        &m_loadFailure);
+        ar.GetFilePath(),
+        LoadOptions{.decodeAhead = true,
+                    .viewSize = m_viewSize,
+                    .mapFile = true,
+                    .mapOnlyFilesWithPreviews = true},
+        &bitmap, &m_loadFailure);
     ImagePtr loaded(bitmap);
     if (status != Ok || !loaded) {
         if (m_loadFailure.reason == LoadFailureReason::None)

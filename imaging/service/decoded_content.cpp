@@ -9,7 +9,14 @@ namespace veltra::imaging {
 
 GpStatus DecodedContent::makeStoredPixels(QImage* out)
 {
-    const GpStatus status = DecodeFirstFrame(m_reader, m_file, m_facts, m_header, out);
+    GpStatus status = DecodeFirstFrame(m_reader, m_file, m_facts, m_header, out);
+    if (status == Ok && m_mapping && m_mapping->cutShort()) {
+        // The file was cut short while it was shown: what the decoder read past its new end
+        // were zeros, not the picture.
+        qCInfo(lcImaging, "the file was cut short before its pixels were decoded");
+        *out = QImage();
+        status = Win32Error;
+    }
     if (status != Ok) {
         qCInfo(lcImaging) << "the pixels could not be decoded, status" << status;
     } else if (out->size() != storedSize()) {

@@ -1,10 +1,13 @@
 #pragma once
 
 // A picture's pixels as its file holds them, decoded when first needed (or ahead, on the
-// service's own thread). The file's bytes are kept until then and let go once decoded.
+// service's own thread). The file's bytes are kept until then and let go once decoded. When
+// they are a mapping of the file, the content holds the mapping: the service's thread may
+// still be decoding after the picture itself is gone.
 
 #include "formats/file_facts.h"
 #include "formats/format_reader.h"
+#include "service/mapped_file.h"
 #include "service/picture_content.h"
 #include "service/view_copies.h"
 
@@ -14,8 +17,10 @@ namespace veltra::imaging {
 
 class DecodedContent final : public PictureContent {
 public:
-    DecodedContent(QByteArray file, const FormatReader& reader, FileFacts facts, FrameHeader header)
+    DecodedContent(QByteArray file, const FormatReader& reader, FileFacts facts, FrameHeader header,
+                   std::shared_ptr<const MappedFile> mapping = nullptr)
         : PictureContent(header.size),
+          m_mapping(std::move(mapping)),
           m_file(std::move(file)),
           m_reader(reader),
           m_facts(std::move(facts)),
@@ -42,6 +47,8 @@ protected:
     void releaseStandInSource() override { m_standInSource = QByteArray(); }
 
 private:
+    // First, so that it is let go after everything that points into it.
+    std::shared_ptr<const MappedFile> m_mapping;
     QByteArray m_file;
     const FormatReader& m_reader;
     FileFacts m_facts;

@@ -51,8 +51,9 @@ LoadFailureReason RefusalReason(const FormatReader& reader, const FrameHeader& h
     return LoadFailureReason::DamagedHeader;
 }
 
-GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOptions& options,
-                       GpBitmap** bitmap, LoadFailure* failure);
+GpStatus LoadFromBytes(QByteArray bytes, const std::shared_ptr<const MappedFile>& mapping,
+                       const QString& filename, const LoadOptions& options, GpBitmap** bitmap,
+                       LoadFailure* failure);
 
 }  // namespace
 
@@ -83,7 +84,7 @@ GpStatus LoadBitmapFromFile(const QString& filename, GpBitmap** bitmap, LoadFail
 
 GpStatus LoadBitmapFromBytes(QByteArray bytes, GpBitmap** bitmap, LoadFailure* failure)
 {
-    return LoadFromBytes(std::move(bytes), QString(),
+    return LoadFromBytes(std::move(bytes), nullptr, QString(),
                          LoadOptions{.decodeAhead = false, .viewSize = QSize()}, bitmap, failure);
 }
 
@@ -102,9 +103,14 @@ GpStatus CreateBitmapFromFileWithOptions(const QString& filename, const LoadOpti
     QByteArray bytes;
     std::shared_ptr<const MappedFile> mapping;
     try {
-        const GpStatus status = options.mapFile
-                                    ? MappedFile::Map(filename, &mapping, &failure->reason)
-                                    : ReadRegularFile(filename, &bytes, &failure->reason);
+        GpStatus status = options.mapFile
+                              ? MappedFile::Map(filename, &mapping, &failure->reason)
+                              : ReadRegularFile(filename, &bytes, &failure->reason);
+        if (status == Ok && mapping && options.mapOnlyFilesWithPreviews &&
+            !ReaderFor(mapping->bytes()).embeddedPicture) {
+            mapping.reset();
+            status = ReadRegularFile(filename, &bytes, &failure->reason);
+        }
         if (status != Ok)
             return status;
     } catch (const std::bad_alloc&) {
@@ -112,8 +118,8 @@ GpStatus CreateBitmapFromFileWithOptions(const QString& filename, const LoadOpti
         return OutOfMemory;
     }
     if (!mapping)
-        return LoadFromBytes(std::move(bytes), filename, options, bitmap, failure);
-    GpStatus status = LoadFromBytes(mapping->bytes(), filename, options, bitmap, failure);
+        return LoadFromBytes(std::move(bytes), nullptr, filename, options, bitmap, failure);
+    GpStatus status = LoadFromBytes(mapping->bytes(), mapping, filename, options, bitmap, failure);
     // What the failure keeps of the file must outlive the mapping.
     failure->head = QByteArray(failure->head.constData(), failure->head.size());
     if (status == Ok && mapping->cutShort()) {
@@ -130,8 +136,9 @@ GpStatus CreateBitmapFromFileWithOptions(const QString& filename, const LoadOpti
 namespace {
 
 // Every load: the facts at once, the pixels when first needed or ahead, as the options say.
-GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOptions& options,
-                       GpBitmap** bitmap, LoadFailure* failure)
+GpStatus LoadFromBytes(QByteArray bytes, const std::shared_ptr<const MappedFile>& mapping,
+                       const QString& filename, const LoadOptions& options, GpBitmap** bitmap,
+                       LoadFailure* failure)
 {
     if (!bitmap)
         return InvalidParameter;
@@ -183,8 +190,8 @@ GpStatus LoadFromBytes(QByteArray bytes, const QString& filename, const LoadOpti
             content = std::make_shared<GivenContent>(std::move(header.pixels));
         } else {
             const QSize stored = header.size;
-            auto decoded = std::make_shared<DecodedContent>(std::move(bytes), reader,
-                                                            std::move(facts), std::move(header));
+            auto decoded = std::make_shared<DecodedContent>(
+                std::move(bytes), reader, std::move(facts), std::move(header), mapping);
             // A stand-in only while the service's thread decodes the pixels to replace it.
             if (options.decodeAhead && DecodesAhead() && !options.viewSize.isEmpty())
                 PrepareStandIn(*decoded, filename, stored, properties, options.viewSize);

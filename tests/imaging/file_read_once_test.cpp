@@ -92,6 +92,45 @@ TEST(FileReadOnce, AMappedFileCutShortFailsInsteadOfStoppingTheProgram)
     EXPECT_EQ(structure.fileSize, 0);
 }
 
+// A window keeps a camera raw mapped, so that its preview shows without the whole raw read
+// first, and reads any other file: a raw cut short before it is developed fails to develop
+// instead of giving zeros, a JPEG read whole does not notice. The decode ahead may outlive
+// the picture, and with it the mapping its content reads.
+TEST(FileReadOnce, AWindowMapsOnlyAFileShownFromItsPreview)
+{
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    const QByteArray padding(2 << 20, '\0');
+    const QString raw = directory.filePath(QStringLiteral("camera.dng"));
+    QFile fixture(QStringLiteral(VELTRA_FIXTURES_DIR "/raw/dng_preview_mirrored_orientation_6.dng"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray camera = fixture.readAll();
+    Write(raw, camera + padding);
+    const QString jpeg = directory.filePath(QStringLiteral("photo.jpg"));
+    Write(jpeg, JpegOf(64, 48) + padding);
+    const LoadOptions window{.decodeAhead = false, .viewSize = QSize(640, 480), .mapFile = true,
+                             .mapOnlyFilesWithPreviews = true};
+
+    for (const QString& path : {raw, jpeg}) {
+        GpBitmap* bitmap = nullptr;
+        ASSERT_EQ(CreateBitmapFromFileWithOptions(path, window, &bitmap), Ok);
+        const ImagePtr image(bitmap);
+        // Cut after the raw's first page, which holds its directories: its preview and sensor
+        // data are no longer the file's.
+        QFile file(path);
+        ASSERT_TRUE(file.resize(4096));
+        EXPECT_EQ(GdipImageForceDecode(image.get()) == Ok, path == jpeg) << path.toStdString();
+    }
+
+    Write(raw, camera + padding);
+    GpBitmap* bitmap = nullptr;
+    LoadOptions ahead = window;
+    ahead.decodeAhead = true;
+    ASSERT_EQ(CreateBitmapFromFileWithOptions(raw, ahead, &bitmap), Ok);
+    GdipDisposeImage(bitmap);
+    EXPECT_EQ(WaitForDecodeAhead(), Ok);
+}
+
 TEST(FileReadOnce, APictureLoadedWithoutItsBytesHasNoStructureToGive)
 {
     QTemporaryDir directory;

@@ -60,10 +60,16 @@ struct LoadOptions {
     // which lets the bytes go once the pixels are decoded.
     bool keepFileBytes = false;
     // Map the file instead of reading it: only the pages that are looked at are read (the
-    // headers and metadata, for a report), and nothing is copied. For a reader that lets go of
-    // everything it had from the picture (facts, structure) no later than the picture itself.
-    // A file cut short meanwhile fails to load instead of stopping the program.
+    // headers and metadata, for a report; a camera raw's preview, for a window), and nothing
+    // is copied. For a reader that lets go of everything it had from the picture (facts,
+    // structure) no later than the picture itself. A file cut short meanwhile fails to load,
+    // or to decode when that comes later, instead of stopping the program.
     bool mapFile = false;
+    // With mapFile, for a window: the mapping is kept only for a file whose first picture is
+    // a picture embedded in it (a camera raw's preview), so that a 60 MB raw shows at the
+    // speed of its preview; any other file is read as without mapFile once its first bytes
+    // tell its format (a 24-megapixel JPEG's first picture came a tenth later mapped).
+    bool mapOnlyFilesWithPreviews = false;
 };
 // LoadBitmapFromFile with these options (the plain one decodes ahead, without a view). A
 // bitmap made from bytes in memory is never decoded ahead.
