@@ -490,13 +490,15 @@ void BM_FirstPictureRaw(benchmark::State& state)
     FirstPictureInWindow(state, RawFile());
 }
 
-// The raw developed whole, as painting at full size, export and print need it.
+// The raw developed whole, as painting at full size, export and print need it, loaded as the
+// window and veltra-info load it (mapped).
 void BM_DevelopRaw(benchmark::State& state)
 {
     namespace imaging = veltra::imaging;
+    const imaging::LoadOptions mapped{.decodeAhead = false, .viewSize = QSize(), .mapFile = true};
     for (auto _ : state) {
         imaging::GpBitmap* bitmap = nullptr;
-        if (imaging::GdipCreateBitmapFromFile(RawFile(), &bitmap) != imaging::Ok ||
+        if (imaging::CreateBitmapFromFileWithOptions(RawFile(), mapped, &bitmap) != imaging::Ok ||
             imaging::GdipImageForceDecode(bitmap) != imaging::Ok) {
             state.SkipWithError("the raw could not be developed");
             imaging::GdipDisposeImage(bitmap);
