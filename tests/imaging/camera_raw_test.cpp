@@ -145,7 +145,7 @@ TEST_P(DngFixture, SizeIsTheSensorsAreaUprightAsExiftoolAndLibRawRead)
 // it was mosaicked from, upright. Within 1% of full scale away from the quadrants' edges: the
 // fixture's colour matrix makes the camera's colours sRGB up to its four decimals (0.01%), the
 // white balance is neutral, the samples are quantised to 14744 levels (0.01% before the curve,
-// some 0.3% after it at the darkest samples here) and LibRaw's sRGB curve is a table of 16-bit
+// some 0.3% after it at the darkest samples here) and the sRGB curve is a table of 16-bit
 // steps; demosaicking is exact on flat colour, so only the three pixels beside an edge, where
 // it mixes the neighbours, are left out.
 TEST_P(DngFixture, DevelopsTheMosaickedPictureUprightInSixteenBits)

@@ -15,10 +15,8 @@ bool ResolveAll(const SharedLibrary& library, LibRawApi& api)
            VELTRA_RESOLVE(library, api, libraw_unpack) &&
            VELTRA_RESOLVE(library, api, libraw_unpack_thumb) &&
            VELTRA_RESOLVE(library, api, libraw_dcraw_process) &&
-           VELTRA_RESOLVE(library, api, libraw_dcraw_make_mem_image) &&
            VELTRA_RESOLVE(library, api, libraw_dcraw_make_mem_thumb) &&
            VELTRA_RESOLVE(library, api, libraw_dcraw_clear_mem) &&
-           VELTRA_RESOLVE(library, api, libraw_recycle) &&
            VELTRA_RESOLVE(library, api, libraw_close) &&
            VELTRA_RESOLVE(library, api, libraw_strerror) &&
            VELTRA_RESOLVE(library, api, libraw_COLOR) &&
@@ -60,12 +58,6 @@ int LibRawSession::open(QByteArrayView file, std::uint64_t maxBytes)
     // LibRaw only reads the buffer; its interface is not const.
     return m_api.libraw_open_buffer(m_data, const_cast<char*>(file.data()),
                                     static_cast<size_t>(file.size()));
-}
-
-LibRawSession::ProcessedImage LibRawSession::makeImage(int* error)
-{
-    return ProcessedImage(m_api.libraw_dcraw_make_mem_image(m_data, error),
-                          ProcessedImageDeleter{&m_api});
 }
 
 LibRawSession::ProcessedImage LibRawSession::makeThumbnail(int* error)

@@ -21,10 +21,8 @@ struct LibRawApi {
     VELTRA_LIBRARY_FUNCTION(libraw_unpack) libraw_unpack;
     VELTRA_LIBRARY_FUNCTION(libraw_unpack_thumb) libraw_unpack_thumb;
     VELTRA_LIBRARY_FUNCTION(libraw_dcraw_process) libraw_dcraw_process;
-    VELTRA_LIBRARY_FUNCTION(libraw_dcraw_make_mem_image) libraw_dcraw_make_mem_image;
     VELTRA_LIBRARY_FUNCTION(libraw_dcraw_make_mem_thumb) libraw_dcraw_make_mem_thumb;
     VELTRA_LIBRARY_FUNCTION(libraw_dcraw_clear_mem) libraw_dcraw_clear_mem;
-    VELTRA_LIBRARY_FUNCTION(libraw_recycle) libraw_recycle;
     VELTRA_LIBRARY_FUNCTION(libraw_close) libraw_close;
     VELTRA_LIBRARY_FUNCTION(libraw_strerror) libraw_strerror;
     VELTRA_LIBRARY_FUNCTION(libraw_COLOR) libraw_COLOR;
@@ -65,7 +63,6 @@ public:
         }
     };
     using ProcessedImage = std::unique_ptr<libraw_processed_image_t, ProcessedImageDeleter>;
-    ProcessedImage makeImage(int* error);
     ProcessedImage makeThumbnail(int* error);
 
 private:

@@ -11,7 +11,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <cmath>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -49,7 +49,7 @@ void ApplyDevelopmentSettings(libraw_output_params_t& params, RawDevelopment dev
     params.use_camera_wb = 1;
     params.output_color = 1;  // sRGB
     params.output_bps = 16;
-    // The sRGB curve: a power of 1/2.4 with a linear toe of slope 12.92.
+    // The sRGB curve, applied on the way out (DevelopedPicture); LibRaw is told of it too.
     params.gamm[0] = 1 / 2.4;
     params.gamm[1] = 12.92;
     // The exposure the camera recorded, not one stretched to a histogram.
@@ -57,38 +57,77 @@ void ApplyDevelopmentSettings(libraw_output_params_t& params, RawDevelopment dev
     params.half_size = development == RawDevelopment::HalfSize ? 1 : 0;
 }
 
-QImage ToRgbx64(const libraw_processed_image_t& image)
+// The sRGB curve on 16-bit samples: a power of 1/2.4 with a linear toe of slope 12.92.
+const std::array<std::uint16_t, 65536>& SrgbCurve()
 {
-    if (image.type != LIBRAW_IMAGE_BITMAP || image.colors != 3 || image.bits != 16 ||
-        std::uint64_t(image.data_size) != std::uint64_t(image.width) * image.height * 6)
+    static const auto curve = [] {
+        std::array<std::uint16_t, 65536> table{};
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const double linear = double(i) / 65535.0;
+            const double encoded = linear <= 0.0031308 ? 12.92 * linear
+                                                       : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+            table[i] = std::uint16_t(std::lround(std::clamp(encoded, 0.0, 1.0) * 65535.0));
+        }
+        return table;
+    }();
+    return curve;
+}
+
+// LibRaw's developed picture (its working picture after dcraw_process: four linear samples a
+// pixel, as the sensor lies) through the sRGB curve, turned by the raw's flip, into a new
+// picture. LibRaw's own way out (dcraw_make_mem_image) writes the same into a buffer of its
+// own on one core, which then has to be copied again: this writes the picture once, on both
+// cores. Null for a picture of neither one nor three colours, or when memory is refused.
+QImage DevelopedPicture(const libraw_data_t& data)
+{
+    const libraw_image_sizes_t& sizes = data.sizes;
+    const int colours = data.idata.colors;
+    if (!data.image || (colours != 1 && colours != 3) || sizes.width <= 0 || sizes.height <= 0)
         return {};
+    // The working picture is width x height once developed (a half-size development halves
+    // both); dcraw's flip: 4 transposes, 2 mirrors top to bottom, 1 left to right.
+    const int sourceWidth = sizes.width;
+    const int sourceHeight = sizes.height;
+    const int flip = sizes.flip;
+    const bool transposes = flip & 4;
+    const QSize size = transposes ? QSize(sourceHeight, sourceWidth)
+                                  : QSize(sourceWidth, sourceHeight);
     // 190 MB for 24 megapixels: in huge pages, so that writing it costs a few hundred page
     // faults instead of tens of thousands.
-    QImage out = NewLargeImage(QSize(image.width, image.height), QImage::Format_RGBX64);
+    QImage out = NewLargeImage(size, QImage::Format_RGBX64);
     if (out.isNull())
         return {};
     uchar* const bits = out.bits();  // taken once: the threads below only write rows
     const qsizetype stride = out.bytesPerLine();
-    const auto copyRows = [&image, bits, stride](int first, int end) {
+    const std::array<std::uint16_t, 65536>& curve = SrgbCurve();
+    const auto* const image = data.image;
+    const auto writeRows = [&](int first, int end) {
         for (int y = first; y < end; ++y) {
             auto* target = reinterpret_cast<QRgba64*>(bits + y * stride);
-            const unsigned char* source = image.data + std::size_t(y) * image.width * 6;
-            for (int x = 0; x < image.width; ++x, source += 6) {
-                std::uint16_t rgb[3];
-                std::memcpy(rgb, source, sizeof rgb);
-                target[x] = qRgba64(rgb[0], rgb[1], rgb[2], 0xFFFF);
+            for (int x = 0; x < size.width(); ++x) {
+                int row = transposes ? x : y;
+                int column = transposes ? y : x;
+                if (flip & 2)
+                    row = sourceHeight - 1 - row;
+                if (flip & 1)
+                    column = sourceWidth - 1 - column;
+                const auto& samples = image[std::size_t(row) * sourceWidth + column];
+                const std::uint16_t red = curve[samples[0]];
+                target[x] = colours == 3
+                                ? qRgba64(red, curve[samples[1]], curve[samples[2]], 0xFFFF)
+                                : qRgba64(red, red, red, 0xFFFF);
             }
         }
     };
     // Both cores, as LibRaw used them for the development.
-    const int half = image.height / 2;
+    const int half = size.height() / 2;
     std::thread other;
     try {
-        other = std::thread(copyRows, half, int(image.height));
+        other = std::thread(writeRows, half, size.height());
     } catch (const std::system_error&) {
-        copyRows(half, image.height);  // no second thread to be had: this one does it all
+        writeRows(half, size.height());  // no second thread to be had: this one does it all
     }
-    copyRows(0, half);
+    writeRows(0, half);
     if (other.joinable())
         other.join();
     return out;
@@ -193,17 +232,12 @@ GpStatus DevelopRaw(QByteArrayView file, RawDevelopment development, QImage* pix
                        ? OutOfMemory
                        : RawPreviewInstead(file, development, pixels);
         }
-        const LibRawSession::ProcessedImage developed = session.makeImage(&error);
-        if (!developed) {
-            qCInfo(lcLibraries, "LibRaw cannot hand over the picture: %s",
-                   session.errorText(error));
+        QImage out = DevelopedPicture(session.data());
+        if (out.isNull()) {
+            qCInfo(lcLibraries, "LibRaw's developed picture has %d colours, or memory is refused",
+                   session.data().idata.colors);
             return OutOfMemory;
         }
-        // The sensor data and LibRaw's working picture are let go before the copy is made.
-        session.api().libraw_recycle(&session.data());
-        QImage out = ToRgbx64(*developed);
-        if (out.isNull())
-            return OutOfMemory;
         *pixels = std::move(out);
         return Ok;
     } catch (const std::bad_alloc&) {
