@@ -10,7 +10,8 @@ output, the sRGB curve, no brightening) gives the quadrants' colours back. Besid
 data each file holds a 16x12 uncompressed thumbnail in IFD0 and a full-size JPEG preview made
 with cjpeg in a second SubIFD, both of the same picture, stored unturned as cameras store
 them, and an Orientation in IFD0. Two fixtures' previews differ on purpose: one is mirrored,
-one shows only the picture's middle.
+one shows only the picture's middle. One more has a sensor without colour filters (a
+monochrome camera's), which records each quadrant's green as grey.
 
 The sensor data is the last thing in the file, so a copy cut short loses only sensor data.
 
@@ -174,15 +175,17 @@ def jpeg_of(rgb, width, height, quality=90):
                               capture_output=True).stdout
 
 
-def sensor_samples():
-    """The mosaic of the picture with its masked border: 16-bit little-endian samples."""
+def sensor_samples(monochrome=False):
+    """The mosaic of the picture with its masked border: 16-bit little-endian samples. A
+    monochrome sensor (no colour filters) records each quadrant's green as its grey."""
     raw_width, raw_height = WIDTH + 2 * MARGIN, HEIGHT + 2 * MARGIN
     out = bytearray()
     for row in range(raw_height):
         for column in range(raw_width):
             x, y = column - MARGIN, row - MARGIN
             if 0 <= x < WIDTH and 0 <= y < HEIGHT:
-                linear = srgb_to_linear(quadrant_colour(x, y, WIDTH, HEIGHT)[cfa_colour(x, y)])
+                channel = 1 if monochrome else cfa_colour(x, y)
+                linear = srgb_to_linear(quadrant_colour(x, y, WIDTH, HEIGHT)[channel])
                 sample = BLACK + round(linear * (WHITE - BLACK))
             else:
                 sample = BLACK
@@ -194,7 +197,7 @@ def sensor_samples():
 # DNG
 
 def dng(orientation, sensor, sensor_width, sensor_height, active, preview, preview_size,
-        original_name=None, black=BLACK, white=WHITE):
+        original_name=None, black=BLACK, white=WHITE, monochrome=False):
     thumbnail = Block(thumbnail_rgb())
     preview_block = Block(preview)
     sensor_block = Block(sensor)
@@ -214,21 +217,24 @@ def dng(orientation, sensor, sensor_width, sensor_height, active, preview, previ
         (0x0003, ASCII, "E"),
         (0x0004, RATIONAL, [(11, 1), (53, 1), (6, 1)]),
     ])
+    cfa = [] if monochrome else [
+        (0x828D, SHORT, [2, 2]),                   # CFARepeatPatternDim
+        (0x828E, BYTE, [0, 1, 1, 2]),              # CFAPattern: RGGB
+        (0xC617, SHORT, [1]),                      # CFALayout
+    ]
     raw = Ifd([
         (0x00FE, LONG, [0]),                       # NewSubFileType: the main picture
         (0x0100, LONG, [sensor_width]),
         (0x0101, LONG, [sensor_height]),
         (0x0102, SHORT, [16]),
         (0x0103, SHORT, [1]),                      # uncompressed
-        (0x0106, SHORT, [32803]),                  # CFA
+        (0x0106, SHORT, [34892 if monochrome else 32803]),  # LinearRaw or CFA
         (0x0111, LONG, lambda: [offset_of(sensor_block)]),
         (0x0115, SHORT, [1]),
         (0x0116, LONG, [sensor_height]),
         (0x0117, LONG, [len(sensor)]),
         (0x011C, SHORT, [1]),
-        (0x828D, SHORT, [2, 2]),                   # CFARepeatPatternDim
-        (0x828E, BYTE, [0, 1, 1, 2]),              # CFAPattern: RGGB
-        (0xC617, SHORT, [1]),                      # CFALayout
+    ] + cfa + [
         (0xC61A, LONG, [black]),                   # BlackLevel
         (0xC61D, LONG, [white]),                   # WhiteLevel
         (0xC68D, LONG, list(active)),              # ActiveArea: top, left, bottom, right
@@ -283,13 +289,14 @@ def dng(orientation, sensor, sensor_width, sensor_height, active, preview, previ
     return layout([ifd0, exif, gps, raw, preview_ifd, thumbnail, preview_block, sensor_block])
 
 
-def fixture(orientation, original_name=None, preview_rgb=None, preview_size=(WIDTH, HEIGHT)):
+def fixture(orientation, original_name=None, preview_rgb=None, preview_size=(WIDTH, HEIGHT),
+            monochrome=False):
     if preview_rgb is None:
         preview_rgb = picture_rgb(WIDTH, HEIGHT)
     preview = jpeg_of(preview_rgb, *preview_size)
     active = (MARGIN, MARGIN, MARGIN + HEIGHT, MARGIN + WIDTH)
-    return dng(orientation, sensor_samples(), WIDTH + 2 * MARGIN, HEIGHT + 2 * MARGIN, active,
-               preview, preview_size, original_name)
+    return dng(orientation, sensor_samples(monochrome), WIDTH + 2 * MARGIN, HEIGHT + 2 * MARGIN,
+               active, preview, preview_size, original_name, monochrome=monochrome)
 
 
 def mirrored_rgb(rgb, width, height):
@@ -359,7 +366,7 @@ def large(path, width, height):
 
 # ---------------------------------------------------------------------------------------------
 
-def check_with_exiftool(path, orientation, original_name):
+def check_with_exiftool(path, orientation, original_name, monochrome=False):
     tags = json.loads(subprocess.run(
         ["exiftool", "-j", "-n", "-a", "-G1", path], check=True, capture_output=True).stdout)[0]
     expected = {
@@ -367,7 +374,8 @@ def check_with_exiftool(path, orientation, original_name):
         "IFD0:Orientation": orientation,
         "IFD0:DNGVersion": "1 4 0 0",
         "SubIFD:ImageWidth": WIDTH + 2 * MARGIN,
-        "SubIFD:CFAPattern2": "0 1 1 2",
+        "SubIFD:CFAPattern2": None if monochrome else "0 1 1 2",
+        "SubIFD:PhotometricInterpretation": 34892 if monochrome else 32803,
         "SubIFD:ActiveArea": "%d %d %d %d" % (MARGIN, MARGIN, MARGIN + HEIGHT, MARGIN + WIDTH),
         "ExifIFD:ISO": 200,
         "GPS:GPSLatitudeRef": "N",
@@ -398,6 +406,8 @@ def main():
     middle = picture_rgb(WIDTH, HEIGHT)[6 * WIDTH * 3:42 * WIDTH * 3]
     made["dng_preview_cropped.dng"] = (fixture(1, preview_rgb=middle, preview_size=(WIDTH, 36)),
                                        1, None)
+    # A sensor without colour filters, as monochrome cameras have: LibRaw develops one colour.
+    made["dng_monochrome.dng"] = (fixture(1, monochrome=True), 1, None)
     # A copy cut in the middle of its sensor data: the facts and the preview survive.
     whole = made["dng_rggb_orientation_1.dng"][0]
     sensor_bytes = 2 * (WIDTH + 2 * MARGIN) * (HEIGHT + 2 * MARGIN)
@@ -406,7 +416,7 @@ def main():
         path = os.path.join(OUT, name)
         with open(path, "wb") as f:
             f.write(data)
-        check_with_exiftool(path, orientation, original)
+        check_with_exiftool(path, orientation, original, monochrome=name == "dng_monochrome.dng")
         print(f"{name}: {len(data)} bytes")
 
 

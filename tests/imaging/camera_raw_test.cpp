@@ -225,6 +225,24 @@ TEST(CameraRaw, SensorDataCutShortShowsThePreview)
         EXPECT_TRUE(test_support::ColourNear(pixels.pixel(point), QuadrantColour(point), 12));
 }
 
+// A sensor without colour filters (a monochrome camera's) is developed by LibRaw in one colour:
+// the picture is grey, each quadrant the green it was recorded from, within the 1% the
+// colour fixtures allow.
+TEST(CameraRaw, AMonochromeSensorDevelopsToGrey)
+{
+    const test_support::Loaded loaded = LoadFile(FixturePath("raw/dng_monochrome.dng"));
+    ASSERT_EQ(loaded.status, Ok);
+    QImage pixels;
+    ASSERT_EQ(loaded.image->pixels(&pixels), Ok);
+    ASSERT_EQ(pixels.size(), QSize(kWidth, kHeight));
+    for (const QPoint point : {QPoint(10, 10), QPoint(50, 10), QPoint(10, 38), QPoint(50, 38)}) {
+        const QRgba64 pixel = pixels.pixelColor(point).rgba64();
+        EXPECT_EQ(pixel.red(), pixel.green());
+        EXPECT_EQ(pixel.blue(), pixel.green());
+        EXPECT_NEAR(pixel.green(), qGreen(QuadrantColour(point)) * 257, 655) << point.x();
+    }
+}
+
 // LibRaw takes a TIFF of sensor data that names no camera for a headerless sensor dump when
 // the file has one of the sizes of its list (raw-identify names this one's camera); the
 // service does not.
