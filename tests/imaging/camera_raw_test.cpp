@@ -175,6 +175,50 @@ TEST_P(DngFixture, DevelopsTheMosaickedPictureUprightInSixteenBits)
     EXPECT_GT(compared, kWidth * kHeight / 2);
 }
 
+// LibRaw's own tool develops the same file with the same settings to the same picture: the
+// service reads LibRaw's working picture itself, through its own sRGB curve and the raw's
+// flip, and meets dcraw_emu's output pixel for pixel, turned alike, within 4 of 65535 (the
+// two curves are tables of 16-bit steps made by different formulas of the same curve).
+TEST_P(DngFixture, DevelopsAsLibRawsOwnToolDoes)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("dcraw_emu")).isEmpty())
+        GTEST_SKIP() << "dcraw_emu is not installed";
+    const QString path = RawFixture(GetParam());
+    QProcess tool;
+    tool.start(QStringLiteral("dcraw_emu"),
+               {QStringLiteral("-w"), QStringLiteral("-o"), QStringLiteral("1"),
+                QStringLiteral("-6"), QStringLiteral("-g"), QStringLiteral("2.4"),
+                QStringLiteral("12.92"), QStringLiteral("-W"), QStringLiteral("-Z"),
+                QStringLiteral("-"), path});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    const QByteArray ppm = tool.readAllStandardOutput();
+    // "P6\n<width> <height>\n65535\n", then big-endian samples.
+    const QList<QByteArray> header = ppm.left(64).split('\n');
+    ASSERT_GE(header.size(), 4);
+    ASSERT_EQ(header[0], QByteArray("P6"));
+    const QList<QByteArray> size = header[1].split(' ');
+    const QSize expected(size.value(0).toInt(), size.value(1).toInt());
+    const qsizetype start = header[0].size() + header[1].size() + header[2].size() + 3;
+    ASSERT_EQ(ppm.size() - start, qsizetype(expected.width()) * expected.height() * 6);
+
+    const test_support::Loaded loaded = LoadFile(path);
+    ASSERT_EQ(loaded.status, Ok);
+    QImage pixels;
+    ASSERT_EQ(loaded.image->pixels(&pixels), Ok);
+    ASSERT_EQ(pixels.size(), expected);
+    const auto* samples = reinterpret_cast<const uchar*>(ppm.constData() + start);
+    int largest = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgba64*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width(); ++x) {
+            const int ours[3] = {row[x].red(), row[x].green(), row[x].blue()};
+            for (int channel = 0; channel < 3; ++channel, samples += 2)
+                largest = std::max(largest, std::abs(ours[channel] - (samples[0] << 8 | samples[1])));
+        }
+    }
+    EXPECT_LE(largest, 4);
+}
+
 // Every IFD0, Exif and GPS entry exiftool reads is listed under its id, with the same text or
 // number; the Orientation as stored, whatever turn the picture had.
 TEST_P(DngFixture, ItemsAreTheEntriesExiftoolReads)
