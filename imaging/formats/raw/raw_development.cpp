@@ -48,13 +48,14 @@ void ApplyDevelopmentSettings(libraw_output_params_t& params, RawDevelopment dev
 {
     params.use_camera_wb = 1;
     params.output_color = 1;  // sRGB
+    params.half_size = development == RawDevelopment::HalfSize ? 1 : 0;
+    // LibRaw's output stage is never used (DevelopedPicture writes 16 bits through the sRGB
+    // curve, unbrightened); its settings are still those of `dcraw_emu -6 -g 2.4 12.92 -W`,
+    // the development the picture is checked and measured against.
     params.output_bps = 16;
-    // The sRGB curve, applied on the way out (DevelopedPicture); LibRaw is told of it too.
     params.gamm[0] = 1 / 2.4;
     params.gamm[1] = 12.92;
-    // The exposure the camera recorded, not one stretched to a histogram.
     params.no_auto_bright = 1;
-    params.half_size = development == RawDevelopment::HalfSize ? 1 : 0;
 }
 
 // The sRGB curve on 16-bit samples: a power of 1/2.4 with a linear toe of slope 12.92.
