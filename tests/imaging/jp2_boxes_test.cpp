@@ -4,6 +4,7 @@
 #include "imaging/imaging_test_support.h"
 
 #include "formats/jp2/jp2_boxes.h"
+#include "formats/jp2/jp2_reader.h"
 
 #include <QtEndian>
 
@@ -31,11 +32,16 @@ QByteArray Box(const char* type, const QByteArray& content)
     return Big32(std::uint32_t(8 + content.size())) + QByteArray(type, 4) + content;
 }
 
-// SOC and a SIZ segment: the reference grid, one tile, and each component's depth byte.
-QByteArray Siz(std::uint32_t width, std::uint32_t height, const QByteArray& depths)
+// SOC and a SIZ segment: the reference grid, its tiles (one unless a tile size is given), and
+// each component's depth byte.
+QByteArray Siz(std::uint32_t width, std::uint32_t height, const QByteArray& depths,
+               std::uint32_t tileSide = 0)
 {
-    QByteArray body = Big16(0) + Big32(width) + Big32(height) + Big32(0) + Big32(0) + Big32(width) +
-                      Big32(height) + Big32(0) + Big32(0) + Big16(std::uint16_t(depths.size()));
+    const std::uint32_t tileWidth = tileSide ? tileSide : width;
+    const std::uint32_t tileHeight = tileSide ? tileSide : height;
+    QByteArray body = Big16(0) + Big32(width) + Big32(height) + Big32(0) + Big32(0) +
+                      Big32(tileWidth) + Big32(tileHeight) + Big32(0) + Big32(0) +
+                      Big16(std::uint16_t(depths.size()));
     for (char depth : depths)
         body += QByteArray(1, depth) + QByteArray("\x01\x01", 2);
     return QByteArray("\xFF\x4F\xFF\x51", 4) + Big16(std::uint16_t(body.size() + 2)) + body;
@@ -102,6 +108,23 @@ TEST(Jp2Boxes, LyingBoxesFailAsADamagedJp2)
         EXPECT_EQ(failure.reason, LoadFailureReason::DamagedHeader);
         EXPECT_EQ(failure.contentKind, "jp2");
     }
+}
+
+// A codestream of a few bytes may declare the standard's most tiles, 65,535 of one pixel each:
+// its pixels fit any budget, but the decoder's bookkeeping for the tiles alone would be
+// gigabytes, so the header is refused before the decoder sees it. The same picture in tiles
+// of 16 pixels a side is accepted.
+TEST(Jp2Boxes, ATileGridPastTheBudgetIsRefusedBeforeDecoding)
+{
+    const QByteArray tiny = Siz(255, 257, "\x07\x07\x07", 1);
+    const QByteArray tiled = Siz(255, 257, "\x07\x07\x07", 16);
+    ASSERT_TRUE(ReadJp2File(tiny).picture);
+    EXPECT_EQ(ReadJp2File(tiny).picture->tiles, 255u * 257u);
+    EXPECT_EQ(ReadJp2File(tiled).picture->tiles, 16u * 17u);
+    FrameHeader header;
+    EXPECT_EQ(ProbeFirstFrame(kJp2Format, tiny, kJp2Format.read(tiny), &header), OutOfMemory);
+    EXPECT_EQ(ProbeFirstFrame(kJp2Format, tiled, kJp2Format.read(tiled), &header), Ok);
+    EXPECT_EQ(header.size, QSize(255, 257));
 }
 
 }  // namespace

@@ -24,8 +24,19 @@ constexpr std::uint16_t kPremultipliedOpacity = 2;
 // A component's depth byte: its bits less one in the low seven bits, its sign in the top one.
 int BitsOf(std::uint8_t depth) { return (depth & 0x7F) + 1; }
 
-// The SIZ marker segment: the reference grid, its offset and the components' depths. Nothing
-// when the codestream does not start with it or it is cut short.
+// Tiles across one side of the reference grid: from the tiles' origin to the grid's end.
+// Nothing when the tiles do not cover the picture as the standard asks (a decoder refuses it).
+std::optional<std::uint64_t> TilesAcross(std::uint32_t end, std::uint32_t pictureOrigin,
+                                         std::uint32_t tileOrigin, std::uint32_t tileSize)
+{
+    if (tileSize == 0 || tileOrigin > pictureOrigin ||
+        std::uint64_t{tileOrigin} + tileSize <= pictureOrigin)
+        return std::nullopt;
+    return (std::uint64_t{end} - tileOrigin + tileSize - 1) / tileSize;
+}
+
+// The SIZ marker segment: the reference grid, its offset, the tiles and the components'
+// depths. Nothing when the codestream does not start with it or it is cut short.
 std::optional<Jp2Picture> ReadSiz(QByteArrayView codestream)
 {
     constexpr qsizetype kFixedPart = 4 + 2 + 2 + 8 * 4 + 2;  // up to the component count
@@ -43,6 +54,13 @@ std::optional<Jp2Picture> ReadSiz(QByteArrayView codestream)
     picture.width = xsiz - xosiz;
     picture.height = ysiz - yosiz;
     picture.components = components;
+    const std::optional<std::uint64_t> across =
+        TilesAcross(xsiz, xosiz, ReadBig32(codestream, 32), ReadBig32(codestream, 24));
+    const std::optional<std::uint64_t> down =
+        TilesAcross(ysiz, yosiz, ReadBig32(codestream, 36), ReadBig32(codestream, 28));
+    if (!across || !down)
+        return std::nullopt;
+    picture.tiles = *across * *down;
     for (int index = 0; index < components; ++index)
         picture.bitsPerComponent =
             std::max(picture.bitsPerComponent, BitsOf(ByteAt(codestream, kFixedPart + 3 * index)));
@@ -150,6 +168,8 @@ Jp2File ReadJp2File(QByteArrayView file)
         (!codestreamPicture || codestreamPicture->width != result.picture->width ||
          codestreamPicture->height != result.picture->height))
         result.picture.reset();
+    else if (result.picture)
+        result.picture->tiles = codestreamPicture->tiles;
     return result;
 }
 

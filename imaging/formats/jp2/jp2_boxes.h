@@ -25,6 +25,8 @@ struct Jp2Picture {
     bool palette = false;
     bool alpha = false;
     bool grey = false;
+    // The codestream's tiles: OpenJPEG keeps bookkeeping for each of them from the header on.
+    std::uint64_t tiles = 1;
 };
 
 struct Jp2File {

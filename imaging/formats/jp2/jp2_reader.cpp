@@ -49,12 +49,24 @@ FileFacts ReadJp2(QByteArrayView file)
 }
 
 // OpenJPEG keeps 32-bit samples of every component, and a palette's three colour
-// components beside the indices while it applies them: those planes must fit the budget.
+// components beside the indices while it applies them: those planes must fit the budget. So
+// must what it keeps for each tile as it reads the header, before any sample: about 10 KiB,
+// and 1 KiB more for each component (measured on OpenJPEG 2.5). A few hundred bytes can
+// declare 65,535 tiles of one pixel; unchecked, that is gigabytes.
 bool WithinDecoderBudget(const Jp2Picture& picture, std::uint64_t budget)
 {
+    constexpr std::uint64_t kBytesPerTile = 10 * 1024;
+    constexpr std::uint64_t kBytesPerTileComponent = 1152;
+    if (picture.tiles > budget / kBytesPerTile)
+        return false;
+    const auto components = static_cast<std::uint64_t>(picture.components);
+    const std::uint64_t bookkeeping =
+        picture.tiles * (kBytesPerTile + components * kBytesPerTileComponent);
+    if (bookkeeping > budget)
+        return false;
     const std::uint64_t pixels = std::uint64_t{picture.width} * picture.height;
-    const auto planes = static_cast<std::uint64_t>(picture.components + (picture.palette ? 3 : 0));
-    return pixels <= budget / 4 / planes;
+    const std::uint64_t planes = components + (picture.palette ? 3 : 0);
+    return pixels <= (budget - bookkeeping) / 4 / planes;
 }
 
 GpStatus ProbeJp2(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* header)
