@@ -3,6 +3,7 @@
 // header, and its decoder, under the service's real pixel budget. Beyond not crashing, the
 // facts must keep the shape every caller relies on.
 
+#include "formats/format_decoder.h"
 #include "formats/format_registry.h"
 
 #include <QGuiApplication>

@@ -1,5 +1,6 @@
 #include "imaging/decodable_mime_types.h"
 
+#include "formats/format_decoder.h"
 #include "formats/format_registry.h"
 
 #include <QByteArray>
@@ -16,7 +17,7 @@ QStringList DecodableMimeTypes()
     const QList<QByteArray> plugins = QImageReader::supportedImageFormats();
     QStringList types;
     for (const FormatReader* reader : FormatReaders()) {
-        const bool ownDecoder = reader->decode || reader->probe;
+        const bool ownDecoder = reader->probe || DecoderFor(reader->format);
         for (const ContentKind& kind : reader->kinds) {
             const bool decodable =
                 kind.qtDecoder ? plugins.contains(QByteArray(kind.qtDecoder)) : ownDecoder;

@@ -1,11 +1,12 @@
 #pragma once
 
-// One format the service knows: how its content is recognised, what one pass over its bytes
-// learns, and how its first frame is decoded. Each format defines its row in its own folder;
-// the registry lists the rows in the order content is checked.
+// One format the service knows: how its content is recognised and what one pass over its bytes
+// learns, without decoding. Each format defines its row in its own folder; the registry lists
+// the rows in the order content is checked.
 //
 // Adding a format: a folder beside the others with a reader that defines one row (below), and
-// that row in the registry's table where its content check belongs in the order.
+// that row in the registry's table where its content check belongs in the order; and, unless
+// Qt's plugin decodes it unaided, a decoder's row (format_decoder.h) in the decoders' table.
 
 #include "formats/file_facts.h"
 #include "imaging/content_kinds.h"
@@ -89,20 +90,13 @@ struct FormatReader {
     // picture upright, turned by FileFacts::containerTurn, and an Exif orientation is never
     // applied on top.
     bool containerOrientsPicture = false;
-    // Decodes the first frame (first page, first icon image) as stored, with no orientation
-    // applied unless the container orients it, for formats that do not simply go through
-    // their Qt plugin; when null, the plugin of the kind the probe found decodes it.
-    GpStatus (*decode)(QByteArrayView file, const FileFacts& facts, QImage* pixels) = nullptr;
     // Asks the decoder whether it accepts the file and how large its first frame is, without
-    // decoding it; when null, the Qt plugin of the format's first kind is asked.
+    // decoding it and without loading the decoder; when null, the format's decoder is asked
+    // (format_decoder.h).
     GpStatus (*probe)(QByteArrayView file, const FileFacts& facts, FrameHeader* header) = nullptr;
     // What the file holds besides its picture and items (where the picture ends, how it was
     // coded, embedded pictures and packets), for formats that hold any of it. Never fails.
     void (*structure)(QByteArrayView file, FileStructure* out) = nullptr;
-    // Decodes the first frame at 1/`denominator` of its size (2, 4 or 8), rounded up, far
-    // cheaper than decoding it whole, for formats whose decoder can.
-    GpStatus (*decodeScaled)(QByteArrayView file, const FileFacts& facts, int denominator,
-                             QImage* pixels) = nullptr;
     // For a format whose file carries its first frame's picture a second time, ready made and
     // far faster to decode (a camera raw's embedded preview): that picture, a JPEG inside
     // `file`, stored as the frame is before the header's container turn. Empty when none shows
@@ -117,10 +111,5 @@ struct FormatReader {
 // the service's pixel limit (OutOfMemory beyond it).
 GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
                          FrameHeader* header);
-
-// Decodes the first frame of a file that ProbeFirstFrame accepted.
-GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
-                          const FrameHeader& header, QImage* pixels);
-
 
 }  // namespace veltra::imaging

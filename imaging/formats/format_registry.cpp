@@ -1,6 +1,7 @@
 #include "formats/format_registry.h"
 
 #include "formats/bmp/bmp_reader.h"
+#include "formats/format_decoder.h"
 #include "formats/gif/gif_reader.h"
 #include "formats/heif/heif_reader.h"
 #include "formats/ico/ico_reader.h"
@@ -71,6 +72,14 @@ const ContentKind* FindContentKind(QByteArrayView name)
         }
     }
     return nullptr;
+}
+
+GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
+                         FrameHeader* header)
+{
+    if (reader.probe)
+        return reader.probe(file, facts, header);
+    return ProbeWithDecoder(reader, file, facts, header);
 }
 
 QStringList ContentKindExtensions(QByteArrayView name)

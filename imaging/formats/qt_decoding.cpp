@@ -121,28 +121,4 @@ PixelFormat PixelFormatOfDecoded(QImage::Format decoded)
                : PixelFormat24bppRGB;
 }
 
-GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
-                         FrameHeader* header)
-{
-    if (reader.probe)
-        return reader.probe(file, facts, header);
-    if (!reader.mainKind().qtDecoder)
-        return UnknownImageFormat;
-    return ProbeWithQt(file, facts, reader.mainKind().qtDecoder, header);
-}
-
-GpStatus DecodeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
-                          const FrameHeader& header, QImage* pixels)
-{
-    GpStatus status = UnknownImageFormat;
-    if (reader.decode)
-        status = reader.decode(file, facts, pixels);
-    else if (const ContentKind& kind = header.kind ? *header.kind : reader.mainKind();
-             kind.qtDecoder)
-        status = DecodeWithQt(file, facts, kind.qtDecoder, pixels, MemoryFor(kind.qtDecoder));
-    if (status == Ok)
-        CountFrame(Work::FramesDecoded, pixels->size());
-    return status;
-}
-
 }  // namespace veltra::imaging

@@ -1,6 +1,7 @@
 #include "service/decoded_content.h"
 
-#include "formats/jpeg/jpeg_reader.h"
+#include "formats/format_decoder.h"
+#include "formats/jpeg/jpeg_codec.h"
 #include "imaging/logging.h"
 #include "imaging/work_counters.h"
 #include "service/pixel_operations.h"
@@ -37,10 +38,11 @@ std::optional<GpStatus> DecodedContent::makeStoredReduced(int level, QImage* out
     // photo, such as comparing it with its thumbnail): decoded straight at an eighth, then
     // halved on. Once the whole picture is decoded, halving it is cheaper still.
     constexpr int kScaledLevel = 3;
-    if (level < kScaledLevel || m_file.isEmpty() || !m_reader.decodeScaled)
+    if (level < kScaledLevel || m_file.isEmpty())
         return std::nullopt;
     QImage scaled;
-    const GpStatus status = m_reader.decodeScaled(m_file, m_facts, 1 << kScaledLevel, &scaled);
+    const GpStatus status =
+        DecodeFirstFrameScaled(m_reader, m_file, m_facts, 1 << kScaledLevel, &scaled);
     if (status != Ok)
         return std::nullopt;  // the whole decode, when it comes, tells what is wrong
     CountFrame(Work::FramesDecoded, scaled.size());

@@ -46,8 +46,6 @@ LoadFailureReason RefusalReason(const FormatReader& reader, const FrameHeader& h
         return LoadFailureReason::OverPixelBudget;
     if (reader.format == FileFormat::Unknown)
         return LoadFailureReason::NoDecoder;
-    if (!reader.decode && !reader.probe && !reader.mainKind().qtDecoder)
-        return LoadFailureReason::NotDecodable;
     return LoadFailureReason::DamagedHeader;
 }
 

@@ -1,5 +1,6 @@
 #include "service/view_copies.h"
 
+#include "formats/format_decoder.h"
 #include "formats/format_registry.h"
 #include "imaging/gdiplus.h"
 #include "service/decode_ahead.h"

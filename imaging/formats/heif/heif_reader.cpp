@@ -175,22 +175,6 @@ GpStatus ProbeHeif(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader*
     return Ok;
 }
 
-GpStatus DecodeHeif(QByteArrayView file, const FileFacts& /*facts*/, QImage* pixels)
-{
-    const HeifBoxes boxes = ReadHeifBoxes(file);
-    const HeifPicture primary = DescribePrimaryPicture(boxes);
-    if (primary.refusal != LoadFailureReason::None)
-        return UnknownImageFormat;
-    // The decoder is given the primary picture alone (its tiles and its alpha plane with it):
-    // the rest of the file, whatever it holds, is never parsed by it.
-    const QByteArray alone = HeifFileOfPicture(boxes, primary.id, file.size(), true);
-    if (alone.isEmpty())
-        qCInfo(lcImaging,
-               "the primary picture could not be taken apart; libheif reads the whole file");
-    return DecodeHeifPrimary(alone.isEmpty() ? file : QByteArrayView(alone), primary,
-                             PixelBudgetFor(file.size()), pixels);
-}
-
 }  // namespace
 
 const FormatReader kHeifFormat{
@@ -199,7 +183,6 @@ const FormatReader kHeifFormat{
     .matches = IsHeif,
     .read = ReadHeif,
     .containerOrientsPicture = true,
-    .decode = DecodeHeif,
     .probe = ProbeHeif,
     .structure = ReadHeifStructure,
 };

@@ -85,12 +85,6 @@ GpStatus ProbeJp2(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* 
     return Ok;
 }
 
-GpStatus DecodeJp2File(QByteArrayView file, const FileFacts& /*facts*/, QImage* pixels)
-{
-    return DecodeJp2(file, IsJp2(file) ? Jp2Layout::Boxes : Jp2Layout::Codestream,
-                     PixelBudgetFor(file.size()), pixels);
-}
-
 void ReadJp2Structure(QByteArrayView file, FileStructure* out)
 {
     const Jp2File jp2 = ReadJp2File(file);
@@ -108,7 +102,6 @@ const FormatReader kJp2Format{
     .kinds = kJp2Kinds,
     .matches = IsJpeg2000,
     .read = ReadJp2,
-    .decode = DecodeJp2File,
     .probe = ProbeJp2,
     .structure = ReadJp2Structure,
 };

@@ -58,6 +58,11 @@ GpStatus ReadJpegFrameSize(QByteArrayView file, QSize* size,
 // libjpeg's messages go to the veltra.libraries logging category, never to standard error.
 GpStatus DecodeJpeg(QByteArrayView file, QImage* pixels, const JpegDecodeOptions& options = {});
 
+// The picture at `eighths` / 8 of its size in each direction (rounded up; 8 is the whole
+// picture), within the file's pixel budget: for a window that shows a photo smaller than it is
+// stored, libjpeg's scaled inverse transform at the smallest scale that still covers it.
+GpStatus DecodeJpegEighths(QByteArrayView file, int eighths, QImage* pixels);
+
 // Writes `picture` as a baseline JPEG at IJG `quality` (0 to 100) with libjpeg's standard
 // Huffman tables. From quality 90 up every chroma sample is kept (1x1 sampling throughout);
 // below that chroma is halved in both directions. Grayscale8 pictures are written as one-

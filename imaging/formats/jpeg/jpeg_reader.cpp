@@ -210,43 +210,11 @@ GpStatus ProbeJpeg(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader*
     return status;
 }
 
-// Straight into the 32-bit layout drawing uses, on libjpeg-turbo.
-GpStatus DecodeJpegFrame(QByteArrayView file, const FileFacts& /*facts*/, QImage* pixels)
-{
-    JpegDecodeOptions options;
-    options.maxPixelBytes = PixelBudgetFor(file.size());
-    // A progressive file keeps every coefficient while it decodes: two bytes a sample.
-    options.maxWorkingBytes = 2 * options.maxPixelBytes;
-    return DecodeJpeg(file, pixels, options);
-}
-
-// libjpeg's scaled inverse DCT: the picture at a fraction of its size for the cost of a
-// fraction of its decode.
-GpStatus DecodeJpegScaled(QByteArrayView file, const FileFacts& /*facts*/, int denominator,
-                          QImage* pixels)
-{
-    JpegDecodeOptions options;
-    options.maxPixelBytes = PixelBudgetFor(file.size());
-    options.maxWorkingBytes = 2 * options.maxPixelBytes;
-    options.scaleDenominator = denominator;
-    return DecodeJpeg(file, pixels, options);
-}
-
 constexpr ContentKind kJpegKinds[]{
     {.name = "jpeg", .extensions = "jpg jpeg jpe jfif", .mimeTypes = "image/jpeg"},
 };
 
 }  // namespace
-
-GpStatus DecodeJpegEighths(QByteArrayView file, int eighths, QImage* pixels)
-{
-    JpegDecodeOptions options;
-    options.maxPixelBytes = PixelBudgetFor(file.size());
-    options.maxWorkingBytes = 2 * options.maxPixelBytes;
-    options.scaleNumerator = eighths;
-    options.scaleDenominator = 8;
-    return DecodeJpeg(file, pixels, options);
-}
 
 const FormatReader kJpegFormat{
     .format = FileFormat::Jpeg,
@@ -254,10 +222,8 @@ const FormatReader kJpegFormat{
     .kinds = kJpegKinds,
     .matches = IsJpeg,
     .read = ReadJpeg,
-    .decode = DecodeJpegFrame,
     .probe = ProbeJpeg,
     .structure = ReadJpegStructure,
-    .decodeScaled = DecodeJpegScaled,
 };
 
 }  // namespace veltra::imaging

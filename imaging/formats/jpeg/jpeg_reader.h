@@ -9,9 +9,4 @@ namespace veltra::imaging {
 // segment, the first comment and quantisation tables 0 and 1.
 extern const FormatReader kJpegFormat;
 
-// The picture at `eighths` / 8 of its size in each direction (rounded up; 8 is the whole
-// picture), within the file's pixel budget: for a window that shows a photo smaller than it is
-// stored, libjpeg's scaled inverse transform at the smallest scale that still covers it.
-GpStatus DecodeJpegEighths(QByteArrayView file, int eighths, QImage* pixels);
-
 }  // namespace veltra::imaging

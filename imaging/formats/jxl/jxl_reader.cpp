@@ -93,14 +93,6 @@ GpStatus ProbeJxl(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* 
     return Ok;
 }
 
-GpStatus DecodeJxlFile(QByteArrayView file, const FileFacts& /*facts*/, QImage* pixels)
-{
-    const std::optional<JxlHeader> header = HeaderOf(file);
-    if (!header)
-        return UnknownImageFormat;
-    return DecodeJxl(file, *header, PixelBudgetFor(file.size()), pixels);
-}
-
 void ReadJxlStructure(QByteArrayView file, FileStructure* out)
 {
     const JxlFile jxl = ReadJxlFile(file);
@@ -137,7 +129,6 @@ const FormatReader kJxlFormat{
     .matches = IsJxl,
     .read = ReadJxl,
     .containerOrientsPicture = true,
-    .decode = DecodeJxlFile,
     .probe = ProbeJxl,
     .structure = ReadJxlStructure,
 };

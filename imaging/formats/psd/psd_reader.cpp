@@ -59,14 +59,6 @@ GpStatus ProbePsd(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* 
     return Ok;
 }
 
-GpStatus DecodePsd(QByteArrayView file, const FileFacts& /*facts*/, QImage* pixels)
-{
-    const std::optional<PsdLayout> layout = ReadPsdLayout(file);
-    if (!layout)
-        return UnknownImageFormat;
-    return DecodePsdComposite(*layout, pixels);
-}
-
 void ReadPsdStructure(QByteArrayView file, FileStructure* out)
 {
     const std::optional<PsdLayout> layout = ReadPsdLayout(file);
@@ -112,7 +104,6 @@ const FormatReader kPsdFormat{
     .kinds = kPsdKinds,
     .matches = IsPsd,
     .read = ReadPsd,
-    .decode = DecodePsd,
     .probe = ProbePsd,
     .structure = ReadPsdStructure,
 };

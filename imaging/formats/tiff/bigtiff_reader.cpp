@@ -1,6 +1,5 @@
 #include "formats/tiff/bigtiff_reader.h"
 
-#include "formats/tiff/libtiff_decoding.h"
 #include "formats/tiff/tiff_facts.h"
 #include "metadata/ifd_walker.h"
 
@@ -23,8 +22,6 @@ const FormatReader kBigTiffFormat{
     .kinds = kBigTiffKinds,
     .matches = IsBigTiff,
     .read = ReadTiffFacts,
-    .decode = DecodeWithLibtiff,
-    .probe = ProbeWithLibtiff,
 };
 
 }  // namespace veltra::imaging

@@ -1,5 +1,7 @@
 #include "formats/tiff/libtiff_decoding.h"
 
+#include "formats/format_decoder.h"
+
 #include "formats/decoder_input_device.h"
 #include "formats/pixel_budget.h"
 #include "imaging/logging.h"
@@ -151,5 +153,11 @@ GpStatus DecodeWithLibtiff(QByteArrayView file, const FileFacts& facts, QImage* 
     *pixels = std::move(image);
     return Ok;
 }
+
+const FormatDecoder kBigTiffDecoder{
+    .format = FileFormat::BigTiff,
+    .probe = ProbeWithLibtiff,
+    .decode = DecodeWithLibtiff,
+};
 
 }  // namespace veltra::imaging
