@@ -1,7 +1,8 @@
 # Run by cpack on the staging tree, after the project's install and before the package is
 # made: adds what Debian asks of every package beyond the installed files.
-#   - programs stripped of their symbols and of the sections a program never reads (.comment
-#     and .note), as Debian's own packaging tools strip them;
+#   - programs and modules stripped of their symbols and of the sections a program never reads
+#     (.comment and .note), as Debian's own packaging tools strip them; a module keeps the
+#     symbols it is linked by;
 #   - manual pages compressed with gzip (man reads them so, and Debian ships them so);
 #   - /usr/share/doc/<package>/copyright, in Debian's machine-readable format;
 #   - /usr/share/doc/<package>/changelog.Debian.gz, whose latest entry must be this version;
@@ -32,6 +33,15 @@ foreach(program IN LISTS programs)
     if(NOT status EQUAL 0)
       message(FATAL_ERROR "strip failed on ${program}")
     endif()
+  endif()
+endforeach()
+
+file(GLOB_RECURSE modules "${root}/lib/*.so")
+foreach(module IN LISTS modules)
+  execute_process(COMMAND "${STRIP}" --strip-unneeded --remove-section=.comment
+                          --remove-section=.note "${module}" RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "strip failed on ${module}")
   endif()
 endforeach()
 

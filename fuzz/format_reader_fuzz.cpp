@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FrameHeader header;
     if (ProbeFirstFrame(reader, bytes, facts, &header) != Ok || facts.tooLittleDataForDeclaredSize)
         return 0;
-    if (!header.pixels.isNull())
+    if (header.pixels)
         return 0;
     QImage pixels;
     if (DecodeFirstFrame(reader, bytes, facts, header, &pixels) == Ok && pixels.isNull())

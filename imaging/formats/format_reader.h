@@ -17,6 +17,7 @@
 #include <QByteArrayView>
 #include <QImage>
 
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -57,8 +58,9 @@ struct FrameHeader {
     // The pixel format the decoded frame will have, for formats whose own header does not
     // decide it; nothing when the decoder cannot tell without decoding.
     std::optional<PixelFormat> decodedPixelFormat;
-    // The frame itself, when the decoder could only tell by decoding it.
-    QImage pixels;
+    // The frame itself, when the decoder could only tell by decoding it. Held apart, so that
+    // a header is made and let go without the pixels' code.
+    std::shared_ptr<const QImage> pixels;
     // Why the decoder refused the file, when it knows better than its status can say (an
     // image sequence without a still picture, a codec library that cannot be opened).
     LoadFailureReason refusal = LoadFailureReason::None;

@@ -1,7 +1,6 @@
 #include "formats/format_registry.h"
 
 #include "formats/bmp/bmp_reader.h"
-#include "formats/format_decoder.h"
 #include "formats/gif/gif_reader.h"
 #include "formats/heif/heif_reader.h"
 #include "formats/ico/ico_reader.h"
@@ -16,6 +15,7 @@
 #include "formats/raw/raw_reader.h"
 #include "formats/tiff/tiff_reader.h"
 #include "formats/webp/webp_reader.h"
+#include "service/pixel_half.h"
 
 #include <QString>
 
@@ -79,7 +79,13 @@ GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const 
 {
     if (reader.probe)
         return reader.probe(file, facts, header);
-    return ProbeWithDecoder(reader, file, facts, header);
+    // Only the decoder can tell.
+    const PixelHalf* half = Pixels();
+    if (!half) {
+        header->refusal = LoadFailureReason::CodecUnavailable;
+        return UnknownImageFormat;
+    }
+    return half->probe(reader, file, facts, header);
 }
 
 QStringList ContentKindExtensions(QByteArrayView name)

@@ -103,11 +103,13 @@ GpStatus ProbeWithQt(QByteArrayView file, const FileFacts& facts, const QByteArr
         return Ok;
     }
     // A decoder that cannot tell the frame's size or format beforehand is asked to decode it.
-    if (!qt.reader.read(&header->pixels) || header->pixels.isNull())
+    QImage decoded;
+    if (!qt.reader.read(&decoded) || decoded.isNull())
         return UnknownImageFormat;
-    CountFrame(Work::FramesDecoded, header->pixels.size());
-    header->size = header->pixels.size();
-    header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
+    CountFrame(Work::FramesDecoded, decoded.size());
+    header->size = decoded.size();
+    header->decodedPixelFormat = PixelFormatOfDecoded(decoded.format());
+    header->pixels = std::make_shared<const QImage>(std::move(decoded));
     return Ok;
 }
 

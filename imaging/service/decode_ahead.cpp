@@ -19,7 +19,6 @@ namespace {
 // cheap enough to make when asked.
 constexpr int kSmallestPreparedSide = 512;
 
-std::atomic<bool> g_enabled{false};
 // False once the thread object is gone at the program's end.
 std::atomic<bool> g_threadAlive{true};
 
@@ -176,32 +175,22 @@ void DecodeThread::StopThread()
 
 }  // namespace
 
-void EnableDecodeAhead(bool enabled)
-{
-    g_enabled = enabled;
-}
-
-bool DecodesAhead()
-{
-    return g_enabled;
-}
-
 void DecodeAhead(const std::shared_ptr<PictureContent>& content)
 {
-    if (g_enabled)
+    if (DecodesAhead())
         Thread().enqueue(content);
 }
 
 void DecodeFilesAhead(const QStringList& paths, QSize view)
 {
     KeepViewCopiesOf(paths);
-    if (g_enabled && !view.isEmpty())
+    if (DecodesAhead() && !view.isEmpty())
         Thread().enqueueFiles(paths, view);
 }
 
 void ReleaseAhead(std::shared_ptr<PictureContent> content)
 {
-    if (g_enabled && g_threadAlive)
+    if (DecodesAhead() && g_threadAlive)
         Thread().release(std::move(content));
 }
 
@@ -212,7 +201,7 @@ void SetReadyHandler(std::function<void()> handler)
 
 void WaitUntilDecodedAhead()
 {
-    if (g_enabled)
+    if (DecodesAhead())
         Thread().waitUntilIdle();
 }
 

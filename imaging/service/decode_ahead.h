@@ -14,7 +14,8 @@ namespace veltra::imaging {
 
 class PictureContent;
 
-// Off until the service is started with its background thread.
+// Off until the service is started with its background thread. A setting of the service's own
+// half (load.cpp), which starts the service; the thread is the pixels' half's.
 void EnableDecodeAhead(bool enabled);
 bool DecodesAhead();
 

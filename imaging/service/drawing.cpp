@@ -4,6 +4,7 @@
 #include "imaging/gdiplus.h"
 #include "service/gp_image.h"
 #include "service/graphics.h"
+#include "service/pixel_half_operations.h"
 
 #include <new>
 
@@ -109,11 +110,11 @@ GpStatus GdipDrawImagePointRectI(GpGraphics* graphics, GpImage* image, int x, in
     }
 }
 
-GpStatus GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx, REAL dsty,
-                               REAL dstwidth, REAL dstheight, REAL srcx, REAL srcy,
-                               REAL srcwidth, REAL srcheight, GpUnit srcUnit,
-                               const void* /*imageAttributes*/, void* /*abortCallback*/,
-                               void* /*callbackData*/)
+GpStatus pixel_half::GdipDrawImageRectRect(GpGraphics* graphics, GpImage* image, REAL dstx,
+                                           REAL dsty, REAL dstwidth, REAL dstheight, REAL srcx,
+                                           REAL srcy, REAL srcwidth, REAL srcheight,
+                                           GpUnit srcUnit, const void* /*imageAttributes*/,
+                                           void* /*abortCallback*/, void* /*callbackData*/)
 {
     if (!graphics || !image || srcUnit != UnitPixel)
         return InvalidParameter;

@@ -4,6 +4,7 @@
 #include "imaging/gdiplus_types.h"
 #include "metadata/property_set.h"
 #include "service/mapped_file.h"
+#include "service/pending_pixels.h"
 #include "service/picture_content.h"
 #include "service/recorded_content.h"
 
@@ -18,10 +19,18 @@ namespace veltra::imaging {
 // reaches through a content (decoded when first needed, given, or drawn from a recording).
 // Turning only records the turn; the turned pixels are made when something needs them.
 // Callers outside the service reach it only through the operations of its interface.
+//
+// The facts and the turns are the service's own (gp_image.cpp); everything about pixels is the
+// pixels' half (gp_image_pixels.cpp), so that a picture can be loaded and reported on without
+// it. A loaded picture keeps what its decode needs until its pixels are first asked for; only
+// then is its content made.
 class GpImage {
 public:
     GpImage(std::shared_ptr<PictureContent> content, const GUID& rawFormat,
             PixelFormat pixelFormat, Resolution resolution = {}, PropertySet properties = {});
+    // A picture loaded from a file, whose pixels are decoded from `pending` when first needed.
+    GpImage(PendingPixels pending, const GUID& rawFormat, PixelFormat pixelFormat,
+            Resolution resolution = {}, PropertySet properties = {});
     // A picture with these pixels, as if decoded from a file of that format.
     GpImage(QImage pixels, const GUID& rawFormat, PixelFormat pixelFormat,
             Resolution resolution = {}, PropertySet properties = {});
@@ -68,7 +77,10 @@ public:
     // The pixels as they are now, kept by a drawing of this picture into another.
     PictureSnapshot snapshot() const;
     // Whether the pixels can be had (see PictureContent::availability).
-    GpStatus availability() const { return m_painting ? Ok : m_content->availability(); }
+    GpStatus availability() const;
+    // Makes the content now and has the service's thread decode it ahead, with a stand-in for
+    // a window of `viewSize` when one helps (see LoadOptions).
+    void decodeAhead(const QString& filename, QSize viewSize);
 
     // A bitmap made in memory keeps its drawing as operations; these record one more.
     bool isRecording() const { return m_recording != nullptr; }
@@ -99,28 +111,28 @@ public:
     bool showsStandIn() const;
 
 private:
-    struct ScaledCopy {
-        std::weak_ptr<PictureContent> content;
-        RotateFlipType turn = RotateNoneFlipNone;
-        QRectF source;
-        QSize size;
-        QImage image;
-        bool fromStandIn = false;
-    };
+    // What only drawing and painting keep (gp_image_pixels.cpp).
+    struct PaintState;
+
+    // The content, made from the pending decode when first asked for.
+    PictureContent& content() const;
+    PaintState& paintState();
 
     // The mapping of the file the picture was loaded from, when it was mapped: let go last,
     // after everything that points into it.
     std::shared_ptr<const MappedFile> m_mappedFile;
-    std::shared_ptr<PictureContent> m_content;
+    // Until the content is made: what its decode needs.
+    mutable std::unique_ptr<PendingPixels> m_pending;
+    mutable std::shared_ptr<PictureContent> m_content;
     // A recording's operations so far; null for a picture that is not a memory bitmap.
     std::shared_ptr<RecordedContent> m_recording;
     // The turn to apply to the content's stored pixels; the history of turns is m_appliedTurn.
     RotateFlipType m_contentTurn = RotateNoneFlipNone;
     RotateFlipType m_appliedTurn = RotateNoneFlipNone;
     bool m_orientedByContainer = false;
-    // Pixels being painted into, when a drawing context works on them directly.
-    QImage m_paintable;
+    // Whether a drawing context paints into the pixels directly (PaintState's).
     bool m_painting = false;
+    std::shared_ptr<PaintState> m_paintState;
 
     GUID m_rawFormat;
     PixelFormat m_pixelFormat;
@@ -129,7 +141,6 @@ private:
     QByteArray m_contentFormat;
     QByteArray m_fileBytes;
     bool m_keepsFileBytes = false;
-    ScaledCopy m_scaledCopy;
 
     friend GpImage* NewMemoryBitmap(QSize size, PixelFormat format);
 };

@@ -2,38 +2,32 @@
 // its structure says and decoding its first frame.
 
 #include "formats/format_registry.h"
-#include "formats/pixel_budget.h"
-#include "formats/qt_decoding.h"
 #include "imaging/gdiplus.h"
 #include "imaging/logging.h"
 #include "service/decode_ahead.h"
-#include "service/decoded_content.h"
 #include "service/gp_image.h"
-#include "service/library_messages.h"
 #include "service/mapped_file.h"
+#include "service/pixel_half.h"
 #include "service/regular_file.h"
-#include "service/view_copies.h"
-
-#include <QImageReader>
 
 #include <algorithm>
-#include <mutex>
+#include <atomic>
 #include <new>
 
 namespace veltra::imaging {
 namespace {
 
+std::atomic<bool> g_decodeAhead{false};
+
 void PrepareDecoders()
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Qt refuses pictures above 256 MB by default; ours is the service's limit (in MiB).
-        QImageReader::setAllocationLimit(static_cast<int>(kMaxPixelBytes >> 20));
-    });
     // Decoders complain about damaged files on standard error; those messages belong in the
     // log that a user can turn on, not on the terminal.
     RouteLibraryMessagesToLog();
-    QuietCodecLibraries();
+    // The decoders' own limits and handlers, when the program has them; a module that is
+    // opened later prepares them as it opens.
+    if (const PixelHalf* half = PresentPixelHalf())
+        half->prepare();
 }
 
 // Why a format's decoder refused a file whose first bytes it matched.
@@ -54,6 +48,16 @@ GpStatus LoadFromBytes(QByteArray bytes, const std::shared_ptr<const MappedFile>
                        LoadFailure* failure);
 
 }  // namespace
+
+void EnableDecodeAhead(bool enabled)
+{
+    g_decodeAhead = enabled;
+}
+
+bool DecodesAhead()
+{
+    return g_decodeAhead;
+}
 
 GpStatus GdiplusStartup(std::uintptr_t* token, const GdiplusStartupInput* input, void* /*output*/)
 {
@@ -183,22 +187,23 @@ GpStatus LoadFromBytes(QByteArray bytes, const std::shared_ptr<const MappedFile>
         // Shared with the decoder's hold on them, not copied.
         const QByteArray keptBytes = options.keepFileBytes ? bytes : QByteArray();
         const RotateFlipType containerTurn = header.containerTurn.value_or(facts.containerTurn);
-        std::shared_ptr<PictureContent> content;
-        if (!header.pixels.isNull()) {
-            content = std::make_shared<GivenContent>(std::move(header.pixels));
-        } else {
-            const QSize stored = header.size;
-            auto decoded = std::make_shared<DecodedContent>(
-                std::move(bytes), reader, std::move(facts), std::move(header), mapping);
-            // A stand-in only while the service's thread decodes the pixels to replace it.
-            if (options.decodeAhead && DecodesAhead() && !options.viewSize.isEmpty())
-                PrepareStandIn(*decoded, filename, stored, properties, options.viewSize);
-            content = std::move(decoded);
+        // The pixels are decoded when first asked for; a report never asks.
+        PendingPixels pending{.file = std::move(bytes),
+                              .mapping = mapping,
+                              .reader = &reader,
+                              .facts = std::move(facts),
+                              .header = std::move(header)};
+        auto image = std::make_unique<GpImage>(std::move(pending), rawFormat, pixelFormat,
+                                               resolution, std::move(properties));
+        if (options.decodeAhead) {
+            const PixelHalf* half = Pixels();
+            if (!half) {
+                failure->reason = LoadFailureReason::CodecUnavailable;
+                return Win32Error;
+            }
+            half->decodeAhead(*image, filename, options.viewSize);
         }
-        if (options.decodeAhead)
-            DecodeAhead(content);
-        *bitmap = new GpImage(std::move(content), rawFormat, pixelFormat, resolution,
-                              std::move(properties));
+        *bitmap = image.release();
         (*bitmap)->setContentFormat(contentFormat);
         if (options.keepFileBytes)
             (*bitmap)->keepFileBytes(keptBytes);

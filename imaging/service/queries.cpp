@@ -53,18 +53,4 @@ GpStatus GdipGetImageVerticalResolution(GpImage* image, REAL* resolution)
     return Ok;
 }
 
-GpStatus GdipBitmapGetPixel(GpBitmap* bitmap, int x, int y, ARGB* color)
-{
-    if (!bitmap || !color)
-        return InvalidParameter;
-    QImage pixels;
-    const GpStatus status = bitmap->pixels(&pixels);
-    if (status != Ok)
-        return status;
-    if (!pixels.valid(x, y))
-        return InvalidParameter;
-    *color = pixels.pixel(x, y);
-    return Ok;
-}
-
 }  // namespace veltra::imaging

@@ -39,12 +39,4 @@ GpStatus GetImageContentFormat(GpImage* image, QByteArray* name)
     return Ok;
 }
 
-GpStatus GdipImageForceDecode(GpImage* image)
-{
-    if (!image)
-        return InvalidParameter;
-    QImage pixels;
-    return image->pixels(&pixels);
-}
-
 }  // namespace veltra::imaging

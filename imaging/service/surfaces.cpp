@@ -4,6 +4,7 @@
 #include "imaging/gdiplus.h"
 #include "service/gp_image.h"
 #include "service/graphics.h"
+#include "service/pixel_half_operations.h"
 
 #include <new>
 
@@ -38,8 +39,9 @@ QRect GpGraphics::deviceRect() const
     return device ? QRect(0, 0, device->width(), device->height()) : QRect();
 }
 
-GpStatus GdipCreateBitmapFromScan0(int width, int height, int stride, PixelFormat format,
-                                   std::uint8_t* scan0, GpBitmap** bitmap)
+GpStatus pixel_half::GdipCreateBitmapFromScan0(int width, int height, int stride,
+                                               PixelFormat format, std::uint8_t* scan0,
+                                               GpBitmap** bitmap)
 {
     if (!bitmap)
         return InvalidParameter;
@@ -72,7 +74,7 @@ GpStatus GdipCreateFromHDC(QPainter* hdc, GpGraphics** graphics)
     }
 }
 
-GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics)
+GpStatus pixel_half::GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics)
 {
     if (!image || !graphics)
         return InvalidParameter;
@@ -99,7 +101,7 @@ GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics)
     }
 }
 
-GpStatus GdipDeleteGraphics(GpGraphics* graphics)
+GpStatus pixel_half::GdipDeleteGraphics(GpGraphics* graphics)
 {
     if (!graphics)
         return InvalidParameter;
@@ -107,7 +109,8 @@ GpStatus GdipDeleteGraphics(GpGraphics* graphics)
     return Ok;
 }
 
-GpStatus GetImageShrunk(GpImage* image, int width, int height, GpBitmap** shrunk)
+GpStatus pixel_half::GetImageShrunk(GpImage* image, int width, int height,
+                                    GpBitmap** shrunk)
 {
     if (!image || !shrunk || width <= 0 || height <= 0)
         return InvalidParameter;

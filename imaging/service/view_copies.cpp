@@ -92,7 +92,8 @@ QImage DecodeForView(const QString& path, QSize view, QSize* storedSize)
             return QImage();
         return copy;
     }
-    copy = header.pixels;
+    if (header.pixels)
+        copy = *header.pixels;
     if (copy.isNull() && DecodeFirstFrame(reader, bytes, facts, header, &copy) != Ok)
         return QImage();
     const QSize shown = ShownSize(copy.size(), quarterTurn, view);

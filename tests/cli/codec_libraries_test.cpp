@@ -1,7 +1,8 @@
 // Codec libraries are opened when a file needs them, never at start: a report of a JPEG loads
 // none of them, and neither does a report of a JPEG XL or JPEG 2000 file, whose facts come
-// from its own headers; decoding one loads its library. The dynamic linker says which
-// libraries a run loaded (LD_DEBUG=files), each under the soname the build found.
+// from its own headers; decoding one loads its library. Nor does a report load the service's
+// pixels' half, and Qt Gui with it. The dynamic linker says which libraries a run loaded
+// (LD_DEBUG=files), each under the soname the build found.
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -24,6 +25,23 @@ QString LibrariesLoadedBy(const QStringList& arguments)
     process.waitForFinished(120000);
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().right(300).toStdString();
     return QString::fromUtf8(process.readAllStandardError());
+}
+
+TEST(PixelHalfLoading, OnlyWhenAFileNeedsPixels)
+{
+    const QString jpeg = QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_exif_orientation_6.jpg");
+    const QStringList reports[] = {{jpeg},
+                                   {QStringLiteral("--json"), jpeg},
+                                   {QStringLiteral("--analyze"), jpeg}};
+    for (const QStringList& report : reports) {
+        const QString loaded = LibrariesLoadedBy(report);
+        const std::string run = report.join(u' ').toStdString();
+        EXPECT_FALSE(loaded.contains(QStringLiteral("veltra-pixels.so"))) << run;
+        EXPECT_FALSE(loaded.contains(QStringLiteral("libQt6Gui"))) << run;
+    }
+    const QString decoded = LibrariesLoadedBy({QStringLiteral("--decode"), jpeg});
+    EXPECT_TRUE(decoded.contains(QStringLiteral("veltra-pixels.so")));
+    EXPECT_TRUE(decoded.contains(QStringLiteral("libQt6Gui")));
 }
 
 struct CodecRow {

@@ -36,6 +36,9 @@ for program in veltra veltra-info; do
   [ -x "$root/bin/$program" ] || fail "bin/$program is not installed"
 done
 "$root/bin/veltra-info" --version > /dev/null || fail "the installed veltra-info does not run"
+# A PNG is only read by the decoder, which the program opens as a module where it was installed.
+"$root/bin/veltra-info" --decode "$(dirname "$0")/../fixtures/png_rgb_8bit.png" > /dev/null ||
+  fail "the installed veltra-info cannot decode a PNG: its pixels' module is not found"
 
 entry=$root/share/applications/$app_id.desktop
 if [ -f "$entry" ]; then

@@ -8,6 +8,7 @@
 // they stand. Decoded pixels are the same, byte for byte, as those Qt's reader produces for
 // the same file with its default settings.
 
+#include "formats/jpeg/jpeg_frame_size.h"
 #include "imaging/gdiplus_types.h"
 
 #include <QByteArrayView>
@@ -38,13 +39,6 @@ struct JpegDecodeOptions {
     int scaleNumerator = 1;
     int scaleDenominator = 1;
 };
-
-// Reads a JPEG file's headers up to its first scan, as the decoder does before decoding: Ok
-// with the picture's size when the decoder accepts them, UnknownImageFormat when it does not
-// (damaged tables, a colour layout it cannot decode, content that is not a JPEG), OutOfMemory
-// when the decoded picture would need more than `maxPixelBytes`.
-GpStatus ReadJpegFrameSize(QByteArrayView file, QSize* size,
-                           std::uint64_t maxPixelBytes = std::uint64_t{2} << 30);
 
 // Decodes a whole JPEG file held in memory. Colour files (YCbCr or RGB) come out as
 // Format_RGB32, grey files as Format_Grayscale8, CMYK and YCCK files as Format_RGB32 through

@@ -1,6 +1,6 @@
 #include "formats/jpeg/jpeg_reader.h"
 
-#include "formats/jpeg/jpeg_codec.h"
+#include "formats/jpeg/jpeg_frame_size.h"
 #include "formats/jpeg/jpeg_segments.h"
 #include "formats/jpeg/jpeg_structure.h"
 #include "formats/pixel_budget.h"

@@ -21,14 +21,16 @@ GpStatus DecodeWithAListedDecoder(QByteArrayView file, const FileFacts& facts,
             continue;
         if (kind.signature && !signedKind)
             signedKind = &kind;
-        status = DecodeWithQt(file, facts, kind.qtDecoder, &header->pixels);
+        QImage decoded;
+        status = DecodeWithQt(file, facts, kind.qtDecoder, &decoded);
         if (status == UnknownImageFormat)
             continue;
         if (status == Ok) {
-            CountFrame(Work::FramesDecodedToRecognise, header->pixels.size());
+            CountFrame(Work::FramesDecodedToRecognise, decoded.size());
             header->kind = &kind;
-            header->size = header->pixels.size();
-            header->decodedPixelFormat = PixelFormatOfDecoded(header->pixels.format());
+            header->size = decoded.size();
+            header->decodedPixelFormat = PixelFormatOfDecoded(decoded.format());
+            header->pixels = std::make_shared<const QImage>(std::move(decoded));
         }
         return status;
     }

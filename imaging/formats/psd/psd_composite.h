@@ -11,16 +11,6 @@
 
 namespace veltra::imaging {
 
-// Whether the merged picture can be decoded at all (its mode, depth and compression).
-bool PsdCompositeDecodable(const PsdLayout& layout);
-
-// Whether the merged picture has a transparency channel.
-bool PsdCompositeHasAlpha(const PsdLayout& layout);
-
-// The fewest bytes the merged picture's data can take: documents whose data is shorter cannot
-// hold the picture they declare.
-std::uint64_t PsdCompositeMinimumBytes(const PsdLayout& layout);
-
 // Decodes the merged picture: 32 bits a pixel for documents of 1 or 8 bits a sample, 64 for 16.
 // GenericError when the data is cut short or damaged.
 GpStatus DecodePsdComposite(const PsdLayout& layout, QImage* pixels);

@@ -188,6 +188,11 @@ std::optional<PhotoshopLayer> ReadLayerRecord(SectionReader& reader, bool large)
     return layer;
 }
 
+bool Mode(const PsdLayout& layout, std::initializer_list<PsdColorMode> modes)
+{
+    return std::find(modes.begin(), modes.end(), layout.colorMode) != modes.end();
+}
+
 }  // namespace
 
 std::optional<PsdLayout> ReadPsdLayout(QByteArrayView file)
@@ -265,6 +270,47 @@ std::vector<PhotoshopLayer> ReadPsdLayers(const PsdLayout& layout)
         layers.push_back(std::move(*layer));
     }
     return layers;
+}
+
+qsizetype PsdCompositeRowBytes(const PsdLayout& layout)
+{
+    return layout.depth == 1 ? (qsizetype(layout.width) + 7) / 8
+                             : qsizetype(layout.width) * (layout.depth / 8);
+}
+
+bool PsdCompositeDecodable(const PsdLayout& layout)
+{
+    using enum PsdColorMode;
+    const bool modeDecoded = Mode(layout, {Bitmap, Grayscale, Duotone, Indexed, Rgb, Cmyk});
+    const bool depthDecoded = layout.colorMode == Bitmap ? layout.depth == 1
+                                                         : layout.depth == 8 || layout.depth == 16;
+    const bool compressionDecoded = layout.compression == PsdCompression::Raw ||
+                                    layout.compression == PsdCompression::Rle;
+    const bool paletteThere = layout.colorMode != Indexed || layout.colorModeData.size() >= 768;
+    return modeDecoded && depthDecoded && compressionDecoded && paletteThere &&
+           layout.channels >= PsdColorChannels(layout.colorMode, layout.channels);
+}
+
+bool PsdCompositeHasAlpha(const PsdLayout& layout)
+{
+    return layout.mergedAlpha &&
+           layout.channels > PsdColorChannels(layout.colorMode, layout.channels) &&
+           layout.colorMode != PsdColorMode::Bitmap && layout.colorMode != PsdColorMode::Indexed;
+}
+
+std::uint64_t PsdCompositeMinimumBytes(const PsdLayout& layout)
+{
+    const std::uint64_t rows = std::uint64_t(layout.channels) * std::uint64_t(layout.height);
+    const auto rowBytes = std::uint64_t(PsdCompositeRowBytes(layout));
+    if (layout.compression == PsdCompression::Rle) {
+        // The row lengths, then at least 2 bytes for every 128 of each row.
+        const std::uint64_t countSize = layout.largeDocument ? 4 : 2;
+        return rows * countSize + rows * 2 * ((rowBytes + 127) / 128);
+    }
+    if (layout.compression == PsdCompression::Raw)
+        return rows * rowBytes;
+    // Compressed with zlib, which at best describes about a thousand bytes with one.
+    return rows * rowBytes / 1032;
 }
 
 }  // namespace veltra::imaging

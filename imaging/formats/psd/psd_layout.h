@@ -63,4 +63,17 @@ inline constexpr std::size_t kMaxPsdLayersListed = 4096;
 // name when they have one. Reading stops at the first record that runs past the section.
 std::vector<PhotoshopLayer> ReadPsdLayers(const PsdLayout& layout);
 
+// Whether the merged picture can be decoded at all (its mode, depth and compression).
+bool PsdCompositeDecodable(const PsdLayout& layout);
+
+// Whether the merged picture has a transparency channel.
+bool PsdCompositeHasAlpha(const PsdLayout& layout);
+
+// The fewest bytes the merged picture's data can take: documents whose data is shorter cannot
+// hold the picture they declare.
+std::uint64_t PsdCompositeMinimumBytes(const PsdLayout& layout);
+
+// The bytes of one row of one channel of the merged picture, as stored.
+qsizetype PsdCompositeRowBytes(const PsdLayout& layout);
+
 }  // namespace veltra::imaging

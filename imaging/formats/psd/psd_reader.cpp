@@ -1,7 +1,6 @@
 #include "formats/psd/psd_reader.h"
 
 #include "formats/pixel_budget.h"
-#include "formats/psd/psd_composite.h"
 #include "formats/psd/psd_layout.h"
 #include "metadata/ifd_walker.h"
 #include "metadata/item_budget.h"

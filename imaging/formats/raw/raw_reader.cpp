@@ -1,9 +1,9 @@
 #include "formats/raw/raw_reader.h"
 
-#include "formats/jpeg/jpeg_codec.h"
+#include "formats/jpeg/jpeg_frame_size.h"
 #include "formats/pixel_budget.h"
 #include "formats/raw/raw_containers.h"
-#include "formats/raw/raw_development.h"
+#include "formats/raw/raw_frame.h"
 #include "formats/raw/raw_directories.h"
 #include "formats/raw/raw_signature.h"
 #include "imaging/logging.h"
