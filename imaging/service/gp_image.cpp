@@ -13,19 +13,10 @@ QSize TurnedSize(QSize stored, RotateFlipType turn)
 
 }  // namespace
 
-GpImage::GpImage(std::shared_ptr<PictureContent> content, const GUID& rawFormat,
-                 PixelFormat pixelFormat, Resolution resolution, PropertySet properties)
-    : m_content(std::move(content)),
-      m_rawFormat(rawFormat),
-      m_pixelFormat(pixelFormat),
-      m_resolution(resolution),
-      m_properties(std::move(properties))
-{
-}
-
 GpImage::GpImage(PendingPixels pending, const GUID& rawFormat, PixelFormat pixelFormat,
                  Resolution resolution, PropertySet properties)
     : m_pending(std::make_unique<PendingPixels>(std::move(pending))),
+      m_storedSize(m_pending->header.size),
       m_rawFormat(rawFormat),
       m_pixelFormat(pixelFormat),
       m_resolution(resolution),
@@ -47,8 +38,7 @@ GpImage::~GpImage()
 QSize GpImage::size() const
 {
     // While painting, the pixels painted into are those of the content as turned now.
-    const QSize stored = m_content ? m_content->storedSize() : m_pending->header.size;
-    return TurnedSize(stored, m_contentTurn);
+    return TurnedSize(m_storedSize, m_contentTurn);
 }
 
 void GpImage::setOrientedByContainer(RotateFlipType containerTurn)

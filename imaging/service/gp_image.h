@@ -26,6 +26,7 @@ namespace veltra::imaging {
 // then is its content made.
 class GpImage {
 public:
+    // A picture of that content (the pixels' half makes them).
     GpImage(std::shared_ptr<PictureContent> content, const GUID& rawFormat,
             PixelFormat pixelFormat, Resolution resolution = {}, PropertySet properties = {});
     // A picture loaded from a file, whose pixels are decoded from `pending` when first needed.
@@ -124,6 +125,8 @@ private:
     // Until the content is made: what its decode needs.
     mutable std::unique_ptr<PendingPixels> m_pending;
     mutable std::shared_ptr<PictureContent> m_content;
+    // The content's stored size, known before the content is made.
+    QSize m_storedSize;
     // A recording's operations so far; null for a picture that is not a memory bitmap.
     std::shared_ptr<RecordedContent> m_recording;
     // The turn to apply to the content's stored pixels; the history of turns is m_appliedTurn.

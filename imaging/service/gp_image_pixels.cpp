@@ -63,6 +63,17 @@ struct GpImage::PaintState {
     ScaledCopy scaledCopy;
 };
 
+GpImage::GpImage(std::shared_ptr<PictureContent> content, const GUID& rawFormat,
+                 PixelFormat pixelFormat, Resolution resolution, PropertySet properties)
+    : m_content(std::move(content)),
+      m_storedSize(m_content->storedSize()),
+      m_rawFormat(rawFormat),
+      m_pixelFormat(pixelFormat),
+      m_resolution(resolution),
+      m_properties(std::move(properties))
+{
+}
+
 GpImage::GpImage(QImage pixels, const GUID& rawFormat, PixelFormat pixelFormat,
                  Resolution resolution, PropertySet properties)
     : GpImage(std::make_shared<GivenContent>(std::move(pixels)), rawFormat, pixelFormat,
@@ -180,6 +191,7 @@ void GpImage::endPainting()
         return;
     QImage& paintable = m_paintState->paintable;
     m_content = std::make_shared<GivenContent>(std::move(paintable));
+    m_storedSize = m_content->storedSize();
     m_contentTurn = RotateNoneFlipNone;
     paintable = QImage();
     m_painting = false;
