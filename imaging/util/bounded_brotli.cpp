@@ -1,17 +1,48 @@
 #include "util/bounded_brotli.h"
 
+#include "util/shared_library.h"
+
 #include <brotli/decode.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace veltra::imaging {
+namespace {
+
+// Opened by the first file with compressed metadata (JPEG XL's brob boxes), not at every start.
+struct BrotliLibrary {
+    VELTRA_LIBRARY_FUNCTION(BrotliDecoderCreateInstance) BrotliDecoderCreateInstance;
+    VELTRA_LIBRARY_FUNCTION(BrotliDecoderDestroyInstance) BrotliDecoderDestroyInstance;
+    VELTRA_LIBRARY_FUNCTION(BrotliDecoderDecompressStream) BrotliDecoderDecompressStream;
+};
+
+const BrotliLibrary* OpenBrotli()
+{
+    static SharedLibrary library(VELTRA_BROTLIDEC_SONAME);
+    static const std::optional<BrotliLibrary> api = []() -> std::optional<BrotliLibrary> {
+        BrotliLibrary api{};
+        const bool resolved = library.open() &&
+                              VELTRA_RESOLVE(library, api, BrotliDecoderCreateInstance) &&
+                              VELTRA_RESOLVE(library, api, BrotliDecoderDestroyInstance) &&
+                              VELTRA_RESOLVE(library, api, BrotliDecoderDecompressStream);
+        return resolved ? std::optional(api) : std::nullopt;
+    }();
+    return api ? &*api : nullptr;
+}
+
+}  // namespace
 
 std::optional<QByteArray> DecompressBrotli(QByteArrayView compressed, qsizetype limit)
 {
+    const BrotliLibrary* brotli = OpenBrotli();
+    if (!brotli)
+        return std::nullopt;
     const std::unique_ptr<BrotliDecoderState, void (*)(BrotliDecoderState*)> decoder(
-        BrotliDecoderCreateInstance(nullptr, nullptr, nullptr), BrotliDecoderDestroyInstance);
+        brotli->BrotliDecoderCreateInstance(nullptr, nullptr, nullptr),
+        brotli->BrotliDecoderDestroyInstance);
     if (!decoder)
         return std::nullopt;
     auto* next = reinterpret_cast<const std::uint8_t*>(compressed.data());
@@ -25,7 +56,7 @@ std::optional<QByteArray> DecompressBrotli(QByteArrayView compressed, qsizetype 
         output.resize(used + room);
         auto* out = reinterpret_cast<std::uint8_t*>(output.data() + used);
         std::size_t outRoom = static_cast<std::size_t>(room);
-        const BrotliDecoderResult result = BrotliDecoderDecompressStream(
+        const BrotliDecoderResult result = brotli->BrotliDecoderDecompressStream(
             decoder.get(), &available, &next, &outRoom, &out, nullptr);
         output.resize(used + room - static_cast<qsizetype>(outRoom));
         if (output.size() > limit)

@@ -5,7 +5,7 @@
 #include "metadata/ifd_walker.h"
 #include "metadata/item_budget.h"
 #include "util/byte_reader.h"
-#include "util/pixel_memory.h"
+#include "util/shared_library.h"
 
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace veltra::imaging {
 namespace {
@@ -83,9 +84,30 @@ void ReadWebPStructure(QByteArrayView file, FileStructure* out)
     }
 }
 
-struct DemuxDelete {
-    void operator()(WebPDemuxer* demuxer) const { WebPDemuxDelete(demuxer); }
+// libwebp's header reading and its demultiplexer, opened by the first WebP file that is
+// probed, not at every start.
+struct WebPLibrary {
+    VELTRA_LIBRARY_FUNCTION(WebPGetFeaturesInternal) WebPGetFeaturesInternal;
+    VELTRA_LIBRARY_FUNCTION(WebPDemuxInternal) WebPDemuxInternal;
+    VELTRA_LIBRARY_FUNCTION(WebPDemuxGetI) WebPDemuxGetI;
+    VELTRA_LIBRARY_FUNCTION(WebPDemuxDelete) WebPDemuxDelete;
 };
+
+const WebPLibrary* OpenWebP()
+{
+    static SharedLibrary decoder(VELTRA_WEBP_SONAME);
+    static SharedLibrary demux(VELTRA_WEBPDEMUX_SONAME);
+    static const std::optional<WebPLibrary> api = []() -> std::optional<WebPLibrary> {
+        WebPLibrary api{};
+        const bool resolved = decoder.open() && demux.open() &&
+                              VELTRA_RESOLVE(decoder, api, WebPGetFeaturesInternal) &&
+                              VELTRA_RESOLVE(demux, api, WebPDemuxInternal) &&
+                              VELTRA_RESOLVE(demux, api, WebPDemuxGetI) &&
+                              VELTRA_RESOLVE(demux, api, WebPDemuxDelete);
+        return resolved ? std::optional(api) : std::nullopt;
+    }();
+    return api ? &*api : nullptr;
+}
 
 // What Qt's WebP decoder knows before it decodes: the features libwebp reads from the first
 // bytes of the file (the decoder hands it no more than the features structure holds, so a
@@ -95,22 +117,31 @@ struct DemuxDelete {
 // animation's frames onto a canvas with alpha; a still picture has alpha when its header says.
 GpStatus ProbeWebP(QByteArrayView file, const FileFacts& /*facts*/, FrameHeader* header)
 {
+    const WebPLibrary* webp = OpenWebP();
+    if (!webp) {
+        header->refusal = LoadFailureReason::CodecUnavailable;
+        return UnknownImageFormat;
+    }
     WebPBitstreamFeatures features{};
     const auto* data = reinterpret_cast<const std::uint8_t*>(file.data());
     const auto peeked = std::min(static_cast<std::size_t>(file.size()), sizeof features);
-    if (WebPGetFeatures(data, peeked, &features) != VP8_STATUS_OK) {
+    if (webp->WebPGetFeaturesInternal(data, peeked, &features, WEBP_DECODER_ABI_VERSION) !=
+        VP8_STATUS_OK) {
         qCInfo(lcImaging, "the WebP header cannot be read");
         return UnknownImageFormat;
     }
     if (features.has_animation) {
         const WebPData whole{data, static_cast<std::size_t>(file.size())};
-        const std::unique_ptr<WebPDemuxer, DemuxDelete> demuxer(WebPDemux(&whole));
+        const std::unique_ptr<WebPDemuxer, decltype(webp->WebPDemuxDelete)> demuxer(
+            webp->WebPDemuxInternal(&whole, 0, nullptr, WEBP_DEMUX_ABI_VERSION),
+            webp->WebPDemuxDelete);
         if (!demuxer) {
             qCInfo(lcImaging, "the WebP animation's frames cannot be read");
             return UnknownImageFormat;
         }
         qCInfo(lcImaging, "a WebP animation of %u frames on a canvas of %d x %d",
-               WebPDemuxGetI(demuxer.get(), WEBP_FF_FRAME_COUNT), features.width, features.height);
+               webp->WebPDemuxGetI(demuxer.get(), WEBP_FF_FRAME_COUNT), features.width,
+               features.height);
     }
     const QSize canvas(features.width, features.height);
     if (!WithinPixelBudget(canvas, PixelBudgetFor(file.size())))
