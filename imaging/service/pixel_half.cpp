@@ -2,8 +2,9 @@
 
 #include "imaging/logging.h"
 
-#include <QByteArray>
+#include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <dlfcn.h>
 
