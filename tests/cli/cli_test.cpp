@@ -107,12 +107,14 @@ TEST_F(CliTest, HelpAndVersionNeedNoFile)
     EXPECT_TRUE(version.out.startsWith(QStringLiteral("veltra-info 1.0")));
 }
 
+// The name is not ASCII either, and the locale names no encoding: names are UTF-8 whatever it.
 TEST_F(CliTest, ADoubleDashLetsAFileNameStartWithADash)
 {
-    const QString dashed = directory.filePath(QStringLiteral("-dashed.png"));
+    const QString dashed = directory.filePath(QStringLiteral("-照片.png"));
     ASSERT_TRUE(QFile::copy(pngPath, dashed));
     QDir::setCurrent(directory.path());
-    const ProgramRun run = RunInfo({QStringLiteral("--"), QStringLiteral("-dashed.png")});
+    const ProgramRun run =
+        RunInfo({QStringLiteral("--"), QStringLiteral("-照片.png")}, QStringLiteral("C"));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QString::fromUtf8(kPlainPngReport));
 }

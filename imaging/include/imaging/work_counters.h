@@ -4,8 +4,8 @@
 // metadata (kept or dropped), item values handed out, frames decoded, and the pixel memory
 // they took. The budgets of
 // the hostile-file checks are stated in these counts rather than in seconds, which vary from
-// machine to machine. QT_LOGGING_RULES="veltra.work=true" prints them, as one line, when the
-// program calls LogWorkDone (veltra-info does at exit).
+// machine to machine. QT_LOGGING_RULES="veltra.work=true" (or a file QT_LOGGING_CONF names)
+// prints them, as one line, when the program calls LogWorkDone (veltra-info does at exit).
 
 #include <QLoggingCategory>
 #include <QSize>
