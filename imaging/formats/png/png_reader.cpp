@@ -1,6 +1,7 @@
 #include "formats/png/png_reader.h"
 
 #include "formats/png/png_chunks.h"
+#include "formats/png/png_header_probe.h"
 #include "formats/qt_decoding.h"
 #include "imaging/logging.h"
 #include "imaging/property_tags.h"
@@ -439,7 +440,7 @@ void ReadPngStructure(QByteArrayView file, FileStructure* out)
 }
 
 constexpr ContentKind kPngKinds[]{
-    // Qt's plugin reads the header; the pixels are decoded here.
+    // Qt's plugin decodes the pixels; libpng reads the header here as it would.
     {.name = "png", .extensions = "png", .mimeTypes = "image/png", .qtDecoder = "png"},
 };
 
@@ -451,6 +452,7 @@ const FormatReader kPngFormat{
     .kinds = kPngKinds,
     .matches = IsPng,
     .read = ReadPng,
+    .probe = ProbePngHeader,
     .structure = ReadPngStructure,
 };
 
