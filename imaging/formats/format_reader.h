@@ -114,4 +114,9 @@ struct FormatReader {
 GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const FileFacts& facts,
                          FrameHeader* header);
 
+// The same, asked of the decoder itself (in the pixels' half): for a row's probe that meets a
+// file only the decoder can tell of.
+GpStatus ProbeWithTheDecoder(const FormatReader& reader, QByteArrayView file,
+                             const FileFacts& facts, FrameHeader* header);
+
 }  // namespace veltra::imaging

@@ -79,7 +79,12 @@ GpStatus ProbeFirstFrame(const FormatReader& reader, QByteArrayView file, const 
 {
     if (reader.probe)
         return reader.probe(file, facts, header);
-    // Only the decoder can tell.
+    return ProbeWithTheDecoder(reader, file, facts, header);
+}
+
+GpStatus ProbeWithTheDecoder(const FormatReader& reader, QByteArrayView file,
+                             const FileFacts& facts, FrameHeader* header)
+{
     const PixelHalf* half = Pixels();
     if (!half) {
         header->refusal = LoadFailureReason::CodecUnavailable;

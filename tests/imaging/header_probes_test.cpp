@@ -3,8 +3,10 @@
 // what loads. Each such probe must say what Qt's decoder says of the same bytes: for sound files
 // of every layout, for every cut of them, and for headers damaged byte by byte.
 
+#include "formats/bmp/bmp_reader.h"
 #include "formats/format_decoder.h"
 #include "formats/png/png_reader.h"
+#include "imaging/work_counters.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,12 +112,33 @@ std::vector<QByteArray> PngHeaderEdits(const QByteArray& file)
     return edits;
 }
 
+// Each of the first bytes set to values a damaged or hostile header holds.
+std::vector<QByteArray> ByteEdits(const QByteArray& file, qsizetype bytes)
+{
+    std::vector<QByteArray> edits;
+    for (qsizetype index = 0; index < std::min(file.size(), bytes); ++index) {
+        for (const char value : {'\x00', '\x01', '\x07', '\x10', '\x80', '\xFF'}) {
+            QByteArray edited = file;
+            edited[index] = value;
+            edits.push_back(edited);
+        }
+    }
+    return edits;
+}
+
 void ExpectSameAnswers(const FormatReader& reader, const std::vector<QByteArray>& files,
                        const char* what)
 {
     for (std::size_t index = 0; index < files.size(); ++index) {
         const QByteArray& file = files[index];
-        EXPECT_EQ(OwnProbe(reader, file), DecodersProbe(reader, file))
+        // A file that is no longer of the format never reaches its probe; a picture past the
+        // file's pixel budget is refused before any decoder is asked (checked below).
+        if (!reader.matches(file))
+            continue;
+        const Probed own = OwnProbe(reader, file);
+        if (own.status == OutOfMemory)
+            continue;
+        EXPECT_EQ(own, DecodersProbe(reader, file))
             << what << " " << index << " of " << files.size() << ", " << file.size()
             << " bytes: " << file.first(std::min<qsizetype>(file.size(), 48)).toHex().toStdString();
     }
@@ -134,6 +157,39 @@ TEST(HeaderProbes, PngAnswersAsQtsDecoder)
     }
     // Every layout of the fixtures is decodable: the agreement is not one of refusals alone.
     EXPECT_EQ(accepted, static_cast<int>(sound.size()) - 1);  // one is cut inside its header
+}
+
+TEST(HeaderProbes, BmpAnswersAsQtsDecoder)
+{
+    std::vector<QByteArray> sound = Fixtures(QStringLiteral("bmp_*.bmp"));
+    std::erase_if(sound, [](const QByteArray& file) { return !kBmpFormat.matches(file); });
+    ASSERT_GE(sound.size(), 12u);
+    ExpectSameAnswers(kBmpFormat, sound, "fixture");
+    for (const QByteArray& file : sound) {
+        EXPECT_EQ(OwnProbe(kBmpFormat, file).status, Ok);
+        ExpectSameAnswers(kBmpFormat, Cuts(file.first(std::min<qsizetype>(file.size(), 160))),
+                          "cut");
+        // The headers, the masks and the start of the palette.
+        ExpectSameAnswers(kBmpFormat, ByteEdits(file, 150), "edit");
+    }
+}
+
+// Stored top row first, the decoder tells no size before decoding; seventy bytes declaring 50
+// million such pixels are refused before it makes a picture of them.
+TEST(HeaderProbes, ATopDownBmpPastTheBudgetIsRefusedBeforeDecoding)
+{
+    QByteArray file = Fixtures(QStringLiteral("bmp_24bit.bmp")).at(0);
+    const auto declare = [&file](std::int32_t height) {
+        qToLittleEndian(height, file.data() + 22);
+        return OwnProbe(kBmpFormat, file);
+    };
+    const std::uint64_t decodedBefore = WorkDone(Work::FramesDecoded);
+    EXPECT_EQ(declare(-16777214).status, OutOfMemory);
+    EXPECT_EQ(WorkDone(Work::FramesDecoded), decodedBefore);
+    // Within the budget the decoder is asked, and decodes it to tell.
+    const Probed small = declare(-2);
+    EXPECT_EQ(small.status, Ok);
+    EXPECT_EQ(small.size, QSize(3, 2));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "formats/bmp/bmp_reader.h"
 
+#include "formats/pixel_budget.h"
 #include "util/byte_reader.h"
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdint>
 
 namespace veltra::imaging {
 namespace {
@@ -83,6 +86,105 @@ FileFacts ReadBmp(QByteArrayView file)
     return facts;
 }
 
+// The header as Qt's BMP decoder reads it before decoding. It knows the full layout only by
+// the sizes of the Windows headers (and of OS/2's second one, whose first 40 bytes it reads);
+// any other size it reads as the old 12-byte header, whose fields are 16 bits wide.
+struct DecodersView {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int16_t planes = 0;
+    std::int16_t bitCount = 0;
+    std::int32_t compression = 0;
+    std::int32_t infoSize = 0;
+    std::uint32_t alphaMask = 0;
+};
+
+constexpr std::int32_t kWindowsV4InfoSize = 108;
+constexpr std::int32_t kWindowsV5InfoSize = 124;
+constexpr std::int32_t kOs2V2InfoSize = 64;
+// The decoder refuses a picture of more pixels than this, whatever the file's size.
+constexpr std::uint64_t kDecoderPixelsRefused = std::uint64_t{16384} * 16384;
+
+std::optional<DecodersView> ReadAsTheDecoder(QByteArrayView file)
+{
+    constexpr qsizetype kInfoAt = kInfoSizeAt + 4;
+    if (file.size() < kInfoAt)
+        return std::nullopt;
+    DecodersView view;
+    view.infoSize = static_cast<std::int32_t>(ReadLittle32(file, kInfoSizeAt));
+    const bool windowsLayout = view.infoSize == std::int32_t(kBitmapInfoSize) ||
+                               view.infoSize == kOs2V2InfoSize ||
+                               view.infoSize == kWindowsV4InfoSize ||
+                               view.infoSize == kWindowsV5InfoSize;
+    if (!windowsLayout) {
+        if (file.size() < kInfoAt + 8)
+            return std::nullopt;
+        view.width = static_cast<std::int16_t>(ReadLittle16(file, kInfoAt));
+        view.height = static_cast<std::int16_t>(ReadLittle16(file, kInfoAt + 2));
+        view.planes = static_cast<std::int16_t>(ReadLittle16(file, kInfoAt + 4));
+        view.bitCount = static_cast<std::int16_t>(ReadLittle16(file, kInfoAt + 6));
+        return view;
+    }
+    // What the decoder reads of each: the 40 bytes, then the masks, colour space, end points
+    // and gammas of version 4, then version 5's intent and profile.
+    const qsizetype read = view.infoSize >= kWindowsV4InfoSize ? view.infoSize : kBitmapInfoSize;
+    if (file.size() < kInfoSizeAt + read)
+        return std::nullopt;
+    view.width = static_cast<std::int32_t>(ReadLittle32(file, kInfoAt));
+    view.height = static_cast<std::int32_t>(ReadLittle32(file, kInfoAt + 4));
+    view.planes = static_cast<std::int16_t>(ReadLittle16(file, kInfoAt + 8));
+    view.bitCount = static_cast<std::int16_t>(ReadLittle16(file, kInfoAt + 10));
+    view.compression = static_cast<std::int32_t>(ReadLittle32(file, kInfoAt + 12));
+    if (view.infoSize >= kWindowsV4InfoSize)
+        view.alphaMask = ReadLittle32(file, kInfoSizeAt + 52);
+    return view;
+}
+
+bool DecoderAccepts(const DecodersView& view)
+{
+    constexpr std::int32_t kRle8 = 1;
+    constexpr std::int32_t kRle4 = 2;
+    const int bits = view.bitCount;
+    const std::int32_t compression = view.compression;
+    if (!(bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32) ||
+        view.planes != 1 || compression > std::int32_t(kBitFields))
+        return false;
+    if (!(compression == 0 || (bits == 4 && compression == kRle4) ||
+          (bits == 8 && compression == kRle8) ||
+          ((bits == 16 || bits == 32) && compression == std::int32_t(kBitFields))))
+        return false;
+    if (view.height == INT_MIN || view.width <= 0 || view.height == 0)
+        return false;
+    return std::uint64_t(view.width) * std::uint64_t(std::abs(view.height)) <=
+           kDecoderPixelsRefused;
+}
+
+// Qt's BMP decoder, asked before decoding: it refuses what its header reading refuses, and
+// tells the size and the kind of picture it will make. Of a picture stored top row first it
+// tells no size (its height is negative) and can only be asked by decoding, so that one is left
+// to it, but only within the file's pixel budget: a few bytes may declare such a picture of
+// fifty million pixels, which the decoder would make in full before finding no data.
+GpStatus ProbeBmp(QByteArrayView file, const FileFacts& facts, FrameHeader* header)
+{
+    const std::optional<DecodersView> view = ReadAsTheDecoder(file);
+    if (!view || !DecoderAccepts(*view))
+        return UnknownImageFormat;
+    const QSize size(view->width, std::abs(view->height));
+    if (!WithinPixelBudget(size, PixelBudgetFor(file.size())))
+        return OutOfMemory;
+    if (view->height < 0)
+        return ProbeWithTheDecoder(kBmpFormat, file, facts, header);
+    header->size = size;
+    if (view->bitCount <= 8) {
+        header->decodedPixelFormat = PixelFormat8bppIndexed;
+    } else {
+        const bool alpha = view->compression == std::int32_t(kBitFields) &&
+                           view->infoSize >= kWindowsV4InfoSize && view->alphaMask != 0;
+        header->decodedPixelFormat = alpha ? PixelFormat32bppARGB : PixelFormat24bppRGB;
+    }
+    return Ok;
+}
+
 constexpr ContentKind kBmpKinds[]{
     {.name = "bmp", .extensions = "bmp dib", .mimeTypes = "image/bmp", .qtDecoder = "bmp"},
 };
@@ -95,6 +197,7 @@ const FormatReader kBmpFormat{
     .kinds = kBmpKinds,
     .matches = IsBmp,
     .read = ReadBmp,
+    .probe = ProbeBmp,
 };
 
 }  // namespace veltra::imaging
