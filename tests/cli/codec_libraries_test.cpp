@@ -1,7 +1,8 @@
 // Codec libraries are opened when a file needs them, never at start: a report of a JPEG loads
 // none of them, and neither does a report of a JPEG XL or JPEG 2000 file, whose facts come
 // from its own headers; decoding one loads its library. Nor does a report load the service's
-// pixels' half, and Qt Gui with it. The dynamic linker says which libraries a run loaded
+// pixels' half, and Qt Gui with it, for a JPEG nor for a PNG, a BMP or a TIFF, whose headers
+// the service reads as their decoders would. The dynamic linker says which libraries a run loaded
 // (LD_DEBUG=files), each under the soname the build found.
 
 #include <QProcess>
@@ -30,9 +31,11 @@ QString LibrariesLoadedBy(const QStringList& arguments)
 TEST(PixelHalfLoading, OnlyWhenAFileNeedsPixels)
 {
     const QString jpeg = QStringLiteral(VELTRA_FIXTURES_DIR "/jpeg_exif_orientation_6.jpg");
-    const QStringList reports[] = {{jpeg},
-                                   {QStringLiteral("--json"), jpeg},
-                                   {QStringLiteral("--analyze"), jpeg}};
+    const QString png = QStringLiteral(VELTRA_FIXTURES_DIR "/png_rgba_8bit.png");
+    const QString bmp = QStringLiteral(VELTRA_FIXTURES_DIR "/bmp_24bit.bmp");
+    const QString tiff = QStringLiteral(VELTRA_FIXTURES_DIR "/tiff_rgb_8bit.tif");
+    const QStringList reports[] = {{jpeg}, {QStringLiteral("--json"), jpeg},
+                                   {QStringLiteral("--analyze"), jpeg}, {png, bmp, tiff}};
     for (const QStringList& report : reports) {
         const QString loaded = LibrariesLoadedBy(report);
         const std::string run = report.join(u' ').toStdString();

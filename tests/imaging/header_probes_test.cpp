@@ -6,6 +6,7 @@
 #include "formats/bmp/bmp_reader.h"
 #include "formats/format_decoder.h"
 #include "formats/png/png_reader.h"
+#include "formats/tiff/tiff_reader.h"
 #include "imaging/work_counters.h"
 
 #include <QDir>
@@ -190,6 +191,19 @@ TEST(HeaderProbes, ATopDownBmpPastTheBudgetIsRefusedBeforeDecoding)
     const Probed small = declare(-2);
     EXPECT_EQ(small.status, Ok);
     EXPECT_EQ(small.size, QSize(3, 2));
+}
+
+TEST(HeaderProbes, TiffAnswersAsQtsDecoder)
+{
+    std::vector<QByteArray> sound = Fixtures(QStringLiteral("tiff_*.tif"));
+    ASSERT_GE(sound.size(), 18u);
+    ExpectSameAnswers(kTiffFormat, sound, "fixture");
+    for (const QByteArray& file : sound) {
+        EXPECT_EQ(OwnProbe(kTiffFormat, file).status, Ok);
+        ExpectSameAnswers(kTiffFormat, Cuts(file.first(std::min<qsizetype>(file.size(), 300))),
+                          "cut");
+        ExpectSameAnswers(kTiffFormat, ByteEdits(file, 300), "edit");
+    }
 }
 
 }  // namespace

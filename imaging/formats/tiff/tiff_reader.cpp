@@ -1,6 +1,7 @@
 #include "formats/tiff/tiff_reader.h"
 
 #include "formats/tiff/tiff_facts.h"
+#include "formats/tiff/tiff_header_probe.h"
 #include "metadata/ifd_walker.h"
 
 namespace veltra::imaging {
@@ -20,6 +21,7 @@ const FormatReader kTiffFormat{
     .kinds = kTiffKinds,
     .matches = IsTiff,
     .read = ReadTiffFacts,
+    .probe = ProbeTiffHeader,
 };
 
 }  // namespace veltra::imaging
