@@ -7,6 +7,7 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 
 namespace veltra::imaging {
 namespace {
