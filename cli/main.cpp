@@ -7,6 +7,7 @@
 #include "imaging/work_counters.h"
 
 #include <QStringList>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -19,7 +20,10 @@ int main(int argc, char** argv)
     veltra::imaging::RouteLibraryMessagesToLog();
     // No QCoreApplication: a report needs no event loop, timer or translation, and making one
     // sets the C library's locale and the event machinery up, a millisecond of every run. The
-    // arguments are decoded as it would decode them.
+    // arguments are decoded as it would decode them. Qt takes the first thread that asks for its
+    // thread data as its main thread, which the application object would have settled: asked
+    // here, before any worker makes an object, so that it is not a worker, which ends first.
+    QThread::currentThread();
     QStringList arguments;
     arguments.reserve(argc > 1 ? argc - 1 : 0);
     for (int index = 1; index < argc; ++index)
