@@ -69,7 +69,8 @@ void DecodedContent::wantStandInAt(int eighths)
 
 bool DecodedContent::wantEmbeddedStandIn(QSize view)
 {
-    const EmbeddedStandIn embedded = EmbeddedStandInFor(m_reader, m_file, m_header, view);
+    const EmbeddedStandIn embedded =
+        EmbeddedStandInFor(m_reader, m_file, m_header, view, StandInUse::WaitedFor);
     if (embedded.eighths <= 0)
         return false;
     m_embeddedStandIn = embedded;

@@ -24,7 +24,8 @@ struct CoverRow {
     QSize stored;
     bool quarterTurn;
     QSize view;
-    int eighths;
+    int keptAhead;  // the fewest eighths that cover
+    int waitedFor;  // the fewest of 1, 2, 4 and 8 eighths that cover
 };
 
 class EighthsCoveringTest : public ::testing::TestWithParam<CoverRow> {};
@@ -33,24 +34,29 @@ class EighthsCoveringTest : public ::testing::TestWithParam<CoverRow> {};
 // sides reach the fitted ones.
 TEST_P(EighthsCoveringTest, FewestEighthsThatCoverTheView)
 {
-    EXPECT_EQ(EighthsCovering(GetParam().stored, GetParam().quarterTurn, GetParam().view),
-              GetParam().eighths);
+    const CoverRow& row = GetParam();
+    EXPECT_EQ(EighthsCovering(row.stored, row.quarterTurn, row.view, StandInUse::KeptAhead),
+              row.keptAhead);
+    EXPECT_EQ(EighthsCovering(row.stored, row.quarterTurn, row.view, StandInUse::WaitedFor),
+              row.waitedFor);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, EighthsCoveringTest,
     ::testing::Values(
         // 0.27 of it shows, 1620 x 1080; 3/8 is 2250 x 1500, 2/8 only 1500 wide.
-        CoverRow{QSize(6000, 4000), false, QSize(1920, 1080), 3},
+        CoverRow{QSize(6000, 4000), false, QSize(1920, 1080), 3, 4},
         // Upright 4000 x 6000 shows 720 x 1080: stored 1080 x 720, and 2/8 is 1500 x 1000.
-        CoverRow{QSize(6000, 4000), true, QSize(1920, 1080), 2},
+        CoverRow{QSize(6000, 4000), true, QSize(1920, 1080), 2, 2},
+        // 1620 x 1080 of 3000 x 2000: 5/8 is 1875 wide, 4/8 only 1500; whole is faster.
+        CoverRow{QSize(3000, 2000), false, QSize(1920, 1080), 5, 8},
         // Shown at its own size, or at exactly the view's: nothing smaller serves.
-        CoverRow{QSize(640, 480), false, QSize(1920, 1080), 8},
-        CoverRow{QSize(1000, 1000), false, QSize(1000, 1000), 8},
+        CoverRow{QSize(640, 480), false, QSize(1920, 1080), 8, 8},
+        CoverRow{QSize(1000, 1000), false, QSize(1000, 1000), 8, 8},
         // 0.48 of it: 1920 x 48; 4/8 is 2000 wide, 3/8 only 1500.
-        CoverRow{QSize(4000, 100), false, QSize(1920, 1080), 4},
+        CoverRow{QSize(4000, 100), false, QSize(1920, 1080), 4, 4},
         // A tiny view: an eighth still covers it.
-        CoverRow{QSize(6000, 4000), false, QSize(100, 100), 1}));
+        CoverRow{QSize(6000, 4000), false, QSize(100, 100), 1, 1}));
 
 // A JPEG of single-pixel black and white squares: decoded whole it alternates, shrunk it is
 // grey, so what is drawn or saved tells which it came from.
@@ -188,7 +194,8 @@ struct PreviewCoverRow {
     QSize preview;
     QSize picture;
     QSize view;
-    int eighths;
+    int keptAhead;
+    int waitedFor;
 };
 
 class EighthsOfCoveringTest : public ::testing::TestWithParam<PreviewCoverRow> {};
@@ -196,21 +203,24 @@ class EighthsOfCoveringTest : public ::testing::TestWithParam<PreviewCoverRow> {
 // The picture fitted into the view, then the fewest eighths of the preview that reach it.
 TEST_P(EighthsOfCoveringTest, FewestEighthsOfThePreviewThatCoverWhatTheViewShows)
 {
-    EXPECT_EQ(EighthsOfCovering(GetParam().preview, GetParam().picture, GetParam().view),
-              GetParam().eighths);
+    const PreviewCoverRow& row = GetParam();
+    EXPECT_EQ(EighthsOfCovering(row.preview, row.picture, row.view, StandInUse::KeptAhead),
+              row.keptAhead);
+    EXPECT_EQ(EighthsOfCovering(row.preview, row.picture, row.view, StandInUse::WaitedFor),
+              row.waitedFor);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, EighthsOfCoveringTest,
     ::testing::Values(
         // A preview without the margins: about 1617 x 1080 shows; 3/8 is 2250 x 1500.
-        PreviewCoverRow{QSize(6000, 4000), QSize(6016, 4016), QSize(1920, 1080), 3},
+        PreviewCoverRow{QSize(6000, 4000), QSize(6016, 4016), QSize(1920, 1080), 3, 4},
         // Half size: 1620 x 1080 shows; 5/8 is 1875 x 1250, 4/8 only 1500 wide.
-        PreviewCoverRow{QSize(3000, 2000), QSize(6000, 4000), QSize(1920, 1080), 5},
+        PreviewCoverRow{QSize(3000, 2000), QSize(6000, 4000), QSize(1920, 1080), 5, 8},
         // Smaller than what shows: it cannot stand in.
-        PreviewCoverRow{QSize(1600, 1066), QSize(6000, 4000), QSize(1920, 1080), 0},
+        PreviewCoverRow{QSize(1600, 1066), QSize(6000, 4000), QSize(1920, 1080), 0, 0},
         // A small raw shown at its own size, by a preview of that size.
-        PreviewCoverRow{QSize(64, 48), QSize(64, 48), QSize(800, 600), 8}));
+        PreviewCoverRow{QSize(64, 48), QSize(64, 48), QSize(800, 600), 8, 8}));
 
 // The raw fixtures' quadrant colours, as scripts/make_raw_fixtures.py writes them (top left,
 // top right, bottom left, bottom right of the 64 x 48 picture as stored).

@@ -54,7 +54,7 @@ GpStatus DecodeJpeg(QByteArrayView file, QImage* pixels, const JpegDecodeOptions
 
 // The picture at `eighths` / 8 of its size in each direction (rounded up; 8 is the whole
 // picture), within the file's pixel budget: for a window that shows a photo smaller than it is
-// stored, libjpeg's scaled inverse transform at the smallest scale that still covers it.
+// stored, libjpeg's scaled inverse transform at a scale that still covers it.
 GpStatus DecodeJpegEighths(QByteArrayView file, int eighths, QImage* pixels);
 
 // Writes `picture` as a baseline JPEG at IJG `quality` (0 to 100) with libjpeg's standard

@@ -50,7 +50,7 @@ struct LoadOptions {
     // picture loaded only to be read (its facts, its thumbnail compared).
     bool decodeAhead = true;
     // The device size of the view that will show the picture, when known. A JPEG larger than
-    // it is shown from a stand-in until its pixels are decoded: a copy decoded at the smallest
+    // it is shown from a stand-in until its pixels are decoded: a copy decoded at the fastest
     // of libjpeg's scales (M/8) that covers what the view shows, or the copy that
     // DecodeFilesAheadForView made of the file. Drawing, watermarks, saving and printing at a
     // size the stand-in does not cover always use the pixels.
